@@ -1,0 +1,61 @@
+// The job table: the ordered list of all scan jobs, the engine counters and the engine lock.
+// The table's order is the row order of the job list: the scheduler starts the first Queued
+// job in it and pool workers serve the first Processing job in it.
+#pragma once
+
+#include "engine/scan_job.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+// Guards the table's membership and order, every job's shared link queue with nFound and
+// nLeft, and the test that a job has no work left. Never held across a transfer, a file
+// write, a sleep or a call into a view.
+extern std::mutex gEngineLock;
+
+struct ENGINECOUNTERS {
+    // Jobs per state as of the last recount; AddScanJob raises nQueued at once.
+    std::atomic<int32_t> nQueued;
+    std::atomic<int32_t> nProcessing;
+    std::atomic<int32_t> nComplete;
+    std::atomic<int32_t> nStopped;
+    std::atomic<int32_t> nStopping;
+    std::atomic<int32_t> nBusyWorkers;
+    std::atomic<int32_t> nFilesDownloaded;
+    std::atomic<int64_t> dwTotalBytes;  // bytes received by all file downloads
+    std::atomic<int64_t> tLastJobStart;
+};
+extern ENGINECOUNTERS gCounters;
+
+enum class AddResult { Added, AlreadyPresent, OutOfMemory };
+
+// Appends a Queued job for `address` (a full "http://" address) unless a job with the same
+// address hash is listed. Logs the outcome; OutOfMemory is left to the caller to report.
+AddResult AddScanJob(const char* address, int format, int depth);
+
+// The address hash of a job's address: the URL hash from its eighth character on.
+uint32_t AddressHash(const char* address);
+
+// Takes the engine lock itself.
+bool FindJobByHash(uint32_t hash);
+
+// Removes a Queued, Complete or Stopped job: its row, its table entry and its record.
+// Returns 1 when removed, 0 for an index out of range or a job in another state.
+int RemoveJob(int index);
+
+// The following read the table and must be called with the engine lock held.
+int JobCount();
+SCANJOB* JobAt(int index);
+// Index of the first Queued job in table order, or -1; `job` receives it or nullptr.
+int FirstQueuedJob(SCANJOB** job);
+// Calls fn(job) for every job in table order; fn returns false to end the walk early.
+template <typename Fn>
+void ForEachJob(Fn&& fn)
+{
+    for (int index = 0, count = JobCount(); index < count; ++index)
+        if (!fn(JobAt(index))) return;
+}
+
+// Tests only: empties the table, releasing every record, and zeroes the counters.
+void ResetEngineForTest();

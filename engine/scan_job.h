@@ -1,0 +1,44 @@
+// The scan job record: one start address that the engine crawls.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+struct HTABLE;
+struct LINKNODE;
+
+enum JobState : int32_t {
+    kJobQueued = 0,
+    kJobProcessing = 1,
+    kJobComplete = 2,
+    kJobStopped = 3,
+    kJobStopping = 4,
+};
+
+enum StopMode : int32_t {
+    kStopNone = 0,
+    kStopGraceful = 1,
+    kStopImmediate = 2,
+};
+
+inline constexpr int kAddressSize = 256;  // addresses hold at most 255 characters
+inline constexpr int kLinkLevels = 4;     // depths 0 to 3
+
+// Heap-allocated, zero-filled on creation, owned by the job table. Fields that several
+// threads touch are atomic; nFound, nLeft and the queue nodes change only under the engine lock.
+struct SCANJOB {
+    uint32_t dwHash;  // URL hash of szAddress without its "http://"; only for the duplicate test
+    char szAddress[kAddressSize];
+    std::atomic<int32_t> nState;  // JobState
+    int32_t nFormat;              // 0 Image, 1 Audio, 2 Video, 3 Document, 4 Any
+    int32_t nDepth;               // 0 to 3
+    std::atomic<int32_t> nFound;  // page links put on the shared queue since added or rescanned
+    std::atomic<int32_t> nLeft;   // links waiting on the shared queue
+    std::atomic<int32_t> nFiles;  // files downloaded in full
+    std::atomic<int64_t> nSize;   // bytes received by the job's downloads, complete or not
+    std::atomic<int32_t> nActive; // the crawl thread plus each worker busy with one of its links
+    LINKNODE* pHead[kLinkLevels];
+    LINKNODE* pTail[kLinkLevels];
+    std::atomic<HTABLE*> pVisited;  // only while Processing or Stopping
+    std::atomic<int32_t> nStopMode; // StopMode; transfers end their receive loops when it reads 2
+};

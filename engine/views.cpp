@@ -1,0 +1,45 @@
+#include "engine/views.h"
+
+#include <atomic>
+
+namespace {
+
+void NoLog(const char*) {}
+void NoStatusPart(int, const char*, int64_t) {}
+void NoTitle(const char*) {}
+void NoJobRow(SCANJOB*) {}
+void NoStatusLine() {}
+
+VIEWS gNoViews = {NoLog, NoStatusPart, NoTitle, NoJobRow, NoJobRow, NoJobRow, NoStatusLine};
+
+std::atomic<const VIEWS*> gCurrent{&gNoViews};
+
+template <typename Fn>
+void FillDefault(Fn*& member, Fn* fallback)
+{
+    if (member == nullptr) member = fallback;
+}
+
+}  // namespace
+
+void InstallViews(VIEWS* views)
+{
+    FillDefault(views->appendLog, gNoViews.appendLog);
+    FillDefault(views->setStatusPart, gNoViews.setStatusPart);
+    FillDefault(views->setTitle, gNoViews.setTitle);
+    FillDefault(views->jobRowAdded, gNoViews.jobRowAdded);
+    FillDefault(views->jobRowRedrawn, gNoViews.jobRowRedrawn);
+    FillDefault(views->jobRowRemoved, gNoViews.jobRowRemoved);
+    FillDefault(views->statusLineUpdated, gNoViews.statusLineUpdated);
+    gCurrent.store(views, std::memory_order_release);
+}
+
+void ResetViews()
+{
+    gCurrent.store(&gNoViews, std::memory_order_release);
+}
+
+const VIEWS& Views()
+{
+    return *gCurrent.load(std::memory_order_acquire);
+}

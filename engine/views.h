@@ -1,0 +1,32 @@
+// The one seam through which the engine, the HTTP client and the search report to
+// whatever shows them: the window, the terminal, or a test's recorder.
+//
+// Every member has a do-nothing default, so a report made before a view exists (the
+// engine threads start before the window) has no effect. Never call a view while
+// holding the engine lock.
+#pragma once
+
+#include <cstdint>
+
+struct SCANJOB;
+
+struct VIEWS {
+    // One activity-log message, without time stamp; the view formats the entry.
+    void (*appendLog)(const char* message);
+    // Status-bar part `kind`: 0 takes `text`, 1 to 3 take `number`.
+    void (*setStatusPart)(int kind, const char* text, int64_t number);
+    void (*setTitle)(const char* title);
+    void (*jobRowAdded)(SCANJOB* job);
+    void (*jobRowRedrawn)(SCANJOB* job);
+    // Called before the record is released.
+    void (*jobRowRemoved)(SCANJOB* job);
+    // The scheduler finished one pass of updates; a terminal redraws its status line.
+    void (*statusLineUpdated)();
+};
+
+// Makes `views` the current views. The record must live for the rest of the process;
+// members left null are given the do-nothing defaults first.
+void InstallViews(VIEWS* views);
+// Back to the do-nothing views.
+void ResetViews();
+const VIEWS& Views();
