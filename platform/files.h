@@ -41,6 +41,11 @@ bool DeletePath(const char* path);
 // On success `from` is gone; on failure both stay as they were.
 bool PublishNoClobber(const char* from, const char* to);
 
+// Renames `from` to `to`, replacing a file of that name in one step.
+bool RenameReplacing(const char* from, const char* to);
+
+int CurrentProcessId();
+
 // The temporary name that ReplaceFileContents uses for `path`: the path, the process id, ".tmp".
 bool TempPathFor(const char* path, char* out, size_t size);
 

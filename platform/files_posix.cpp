@@ -78,22 +78,12 @@ bool PublishNoClobber(const char* from, const char* to)
     return true;
 }
 
-bool TempPathFor(const char* path, char* out, size_t size)
+int CurrentProcessId()
 {
-    int length = std::snprintf(out, size, "%s.%ld.tmp", path, static_cast<long>(getpid()));
-    return length > 0 && static_cast<size_t>(length) < size;
+    return static_cast<int>(getpid());
 }
 
-bool ReplaceFileContents(const char* path, const void* data, size_t size)
+bool RenameReplacing(const char* from, const char* to)
 {
-    char temp[4096];
-    if (!TempPathFor(path, temp, sizeof temp)) return false;
-    unlink(temp);  // a leftover of an earlier crash with the same process id
-    PlatformFile file = CreateNewFile(temp);
-    if (!IsOpen(file)) return false;
-    bool ok = WriteAll(file, data, size) && FlushFile(file);
-    ok = CloseFile(file) && ok;
-    if (ok && rename(temp, path) == 0) return true;
-    unlink(temp);
-    return false;
+    return rename(from, to) == 0;
 }

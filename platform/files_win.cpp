@@ -72,22 +72,12 @@ bool PublishNoClobber(const char* from, const char* to)
     return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-bool TempPathFor(const char* path, char* out, size_t size)
+int CurrentProcessId()
 {
-    int length = std::snprintf(out, size, "%s.%lu.tmp", path, GetCurrentProcessId());
-    return length > 0 && static_cast<size_t>(length) < size;
+    return static_cast<int>(GetCurrentProcessId());
 }
 
-bool ReplaceFileContents(const char* path, const void* data, size_t size)
+bool RenameReplacing(const char* from, const char* to)
 {
-    char temp[4096];
-    if (!TempPathFor(path, temp, sizeof temp)) return false;
-    DeleteFileA(temp);  // a leftover of an earlier crash with the same process id
-    PlatformFile file = CreateNewFile(temp);
-    if (!IsOpen(file)) return false;
-    bool ok = WriteAll(file, data, size) && FlushFile(file);
-    ok = CloseFile(file) && ok;
-    if (ok && MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-    DeleteFileA(temp);
-    return false;
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
