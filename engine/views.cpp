@@ -9,8 +9,21 @@ void NoStatusPart(int, const char*, int64_t) {}
 void NoTitle(const char*) {}
 void NoJobRow(SCANJOB*) {}
 void NoStatusLine() {}
+void NoDownloadItem(DOWNLOADITEM*) {}
+void NoDownloadList() {}
 
-VIEWS gNoViews = {NoLog, NoStatusPart, NoTitle, NoJobRow, NoJobRow, NoJobRow, NoStatusLine};
+VIEWS gNoViews = {
+    .appendLog = NoLog,
+    .setStatusPart = NoStatusPart,
+    .setTitle = NoTitle,
+    .jobRowAdded = NoJobRow,
+    .jobRowRedrawn = NoJobRow,
+    .jobRowRemoved = NoJobRow,
+    .downloadItemAdded = NoDownloadItem,
+    .downloadListRedrawn = NoDownloadList,
+    .downloadItemRemoved = NoDownloadItem,
+    .statusLineUpdated = NoStatusLine,
+};
 
 std::atomic<const VIEWS*> gCurrent{&gNoViews};
 
@@ -30,6 +43,9 @@ void InstallViews(VIEWS* views)
     FillDefault(views->jobRowAdded, gNoViews.jobRowAdded);
     FillDefault(views->jobRowRedrawn, gNoViews.jobRowRedrawn);
     FillDefault(views->jobRowRemoved, gNoViews.jobRowRemoved);
+    FillDefault(views->downloadItemAdded, gNoViews.downloadItemAdded);
+    FillDefault(views->downloadListRedrawn, gNoViews.downloadListRedrawn);
+    FillDefault(views->downloadItemRemoved, gNoViews.downloadItemRemoved);
     FillDefault(views->statusLineUpdated, gNoViews.statusLineUpdated);
     gCurrent.store(views, std::memory_order_release);
 }

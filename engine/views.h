@@ -9,6 +9,7 @@
 #include <cstdint>
 
 struct SCANJOB;
+struct DOWNLOADITEM;
 
 struct VIEWS {
     // One activity-log message, without time stamp; the view formats the entry.
@@ -20,6 +21,12 @@ struct VIEWS {
     void (*jobRowRedrawn)(SCANJOB* job);
     // Called before the record is released.
     void (*jobRowRemoved)(SCANJOB* job);
+    // A transfer has begun: a row for the item at the end of the downloads list.
+    void (*downloadItemAdded)(DOWNLOADITEM* item);
+    // Every row of the downloads list shows its item's current values.
+    void (*downloadListRedrawn)();
+    // The transfer has ended; called before the item is released.
+    void (*downloadItemRemoved)(DOWNLOADITEM* item);
     // The scheduler finished one pass of updates; a terminal redraws its status line.
     void (*statusLineUpdated)();
 };

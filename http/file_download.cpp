@@ -1,0 +1,258 @@
+#include "http/file_download.h"
+
+#include "engine/download_list.h"
+#include "engine/job_table.h"
+#include "engine/scan_job.h"
+#include "http/file_name.h"
+#include "http/request.h"
+#include "http/response_head.h"
+#include "platform/files.h"
+#include "platform/net.h"
+#include "settings/settings.h"
+
+#include <atomic>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+namespace {
+
+// Names being downloaded now, so that two threads reaching the same name fetch it once.
+// Each downloading thread holds at most one; the pool is far smaller than the table.
+constexpr int kInFlightSlots = 512;
+std::mutex gInFlightLock;
+char gInFlight[kInFlightSlots][kFileNameSize];
+
+int ReserveName(const char* name)
+{
+    std::lock_guard<std::mutex> lock(gInFlightLock);
+    int free = -1;
+    for (int i = 0; i < kInFlightSlots; ++i) {
+        if (gInFlight[i][0] == '\0') {
+            if (free < 0) free = i;
+        } else if (std::strcmp(gInFlight[i], name) == 0) {
+            return -1;
+        }
+    }
+    if (free >= 0) std::strcpy(gInFlight[free], name);
+    return free;
+}
+
+void ReleaseName(int slot)
+{
+    std::lock_guard<std::mutex> lock(gInFlightLock);
+    gInFlight[slot][0] = '\0';
+}
+
+std::atomic<unsigned> gTempCounter{0};
+
+// A temporary name in the download folder, of fixed short length whatever the final name.
+bool MakeTempPath(char (&path)[kFullPathSize])
+{
+    char name[64];
+    std::snprintf(name, sizeof name, ".zorvel-%d-%u.part", CurrentProcessId(), gTempCounter.fetch_add(1));
+    return MakeFullPath(gSettings.szDownloadFolder, name, path);
+}
+
+// Content-Length as a count: decimal digits only, nothing else.
+bool ParseLength(const char* text, int64_t* size)
+{
+    if (*text < '0' || *text > '9') return false;
+    int64_t value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        if (value > (INT64_MAX - 9) / 10) return false;
+        value = value * 10 + (*text - '0');
+    }
+    while (*text == ' ' || *text == '\t') ++text;
+    if (*text != '\0') return false;
+    *size = value;
+    return true;
+}
+
+// Sends the GET for `address` (with a Range when `missing` > 0) and reads the head.
+Socket Request(const AddressRecord& address, int64_t missing, char (&head)[kHeadBufferSize],
+               char (&bodyStart)[kReceiveChunk], int* bodyStartCount)
+{
+    RequestRecord record;
+    PrepareGetRequest(address, &record);
+    if (missing > 0) std::snprintf(record.request[kRange], kSlotSize, "bytes=-%" PRId64, missing);
+    char request[kRequestBufferSize];
+    int length = BuildRequest(record, request);
+    if (length == 0) return 0;
+    Socket socket = ConnectToHost(address.host, PortNumber(address.port));
+    if (socket == 0) return 0;
+    if (SendAll(socket, request, length) != length || !ReadResponseHead(socket, head, bodyStart, bodyStartCount)) {
+        CloseConnection(socket);
+        return 0;
+    }
+    return socket;
+}
+
+enum class Outcome { Complete, Short, Stopped, Failed };
+
+// One transfer of the body into the open file: the body-start bytes, then receives of at
+// most the bytes still missing. Never writes more than the item's size; a server that sends
+// more than that fails the transfer.
+Outcome Transfer(Socket socket, PlatformFile file, SCANJOB* job, DOWNLOADITEM* item, const char* bodyStart,
+                 int bodyStartCount, int64_t* received)
+{
+    const int64_t size = item->nSize.load();
+    int64_t transferred = item->nTransferred.load();
+    auto take = [&](const char* bytes, int count) {
+        if (count > size - transferred) return false;
+        if (!WriteAll(file, bytes, static_cast<size_t>(count))) return false;
+        transferred += count;
+        *received += count;
+        item->nTransferred.store(transferred);
+        if (size > 0) item->nPercent.store(static_cast<int32_t>(transferred * 100 / size));
+        return true;
+    };
+
+    if (!take(bodyStart, bodyStartCount)) return Outcome::Failed;
+    char chunk[kReceiveChunk];
+    while (transferred < size && job->nStopMode.load(std::memory_order_relaxed) != 2) {
+        int64_t missing = size - transferred;
+        int count = Receive(socket, chunk, missing < kReceiveChunk ? static_cast<int>(missing) : kReceiveChunk);
+        if (count <= 0) break;
+        if (!take(chunk, count)) return Outcome::Failed;
+    }
+    if (transferred == size) {
+        // All announced bytes are here; a further byte means the server lied about the size.
+        char extra;
+        return Receive(socket, &extra, 1) > 0 ? Outcome::Failed : Outcome::Complete;
+    }
+    return job->nStopMode.load() == 2 ? Outcome::Stopped : Outcome::Short;
+}
+
+void CountBytes(SCANJOB* job, int64_t bytes)
+{
+    job->nSize.fetch_add(bytes);
+    gCounters.dwTotalBytes.fetch_add(bytes);
+}
+
+// True when the 206 head names exactly the missing tail "bytes <from>-<size-1>/<size>".
+bool IsMissingTail(const char* head, int64_t from, int64_t size)
+{
+    char value[100];
+    if (!FindHeader(head, "Content-Range", value, sizeof value)) return false;
+    char expected[100];
+    std::snprintf(expected, sizeof expected, "bytes %" PRId64 "-%" PRId64 "/%" PRId64, from, size - 1, size);
+    return std::strcmp(value, expected) == 0;
+}
+
+// Everything one download holds open, released on every way out.
+struct Download {
+    Download(SCANJOB* j, const AddressRecord& a) : job(j), address(a) {}
+    Download(const Download&) = delete;
+    Download& operator=(const Download&) = delete;
+
+    SCANJOB* job;
+    const AddressRecord& address;
+    int slot = -1;
+    char path[kFullPathSize] = {};
+    char tempPath[kFullPathSize] = {};
+    PlatformFile file;
+    Socket socket = 0;
+    DOWNLOADITEM* item = nullptr;
+
+    ~Download()
+    {
+        CloseConnection(socket);
+        if (IsOpen(file)) {
+            CloseFile(file);
+            DeletePath(tempPath);
+        }
+        if (slot >= 0) ReleaseName(slot);
+    }
+
+    // Ends the item, if there is one yet, in `state` (the last write to it) and leaves nothing
+    // behind.
+    int Fail(int32_t state)
+    {
+        CloseConnection(socket);
+        CloseFile(file);
+        DeletePath(tempPath);
+        if (item) item->nState.store(state);
+        return 0;
+    }
+
+    int Publish()
+    {
+        bool ok = FlushFile(file);
+        ok = CloseFile(file) && ok;
+        if (!ok || !PublishNoClobber(tempPath, path)) return Fail(kDownloadFailed);
+        job->nFiles.fetch_add(1);
+        gCounters.nFilesDownloaded.fetch_add(1);
+        item->nState.store(kDownloadComplete);
+        return 1;
+    }
+
+    int ResumeDownload();
+};
+
+int Download::ResumeDownload()
+{
+    const int64_t size = item->nSize.load();
+    const int64_t from = item->nTransferred.load();
+    char head[kHeadBufferSize];
+    char bodyStart[kReceiveChunk];
+    int bodyStartCount = 0;
+    socket = Request(address, size - from, head, bodyStart, &bodyStartCount);
+    if (socket == 0 || StatusCode(head) != 206 || !IsMissingTail(head, from, size)) return Fail(kDownloadFailed);
+
+    item->nState.store(kDownloadTransferring);
+    int64_t received = 0;
+    Outcome outcome = Transfer(socket, file, job, item, bodyStart, bodyStartCount, &received);
+    CloseConnection(socket);
+    CountBytes(job, received);
+    if (outcome == Outcome::Complete) return Publish();
+    return Fail(job->nStopMode.load() == 2 ? kDownloadStopped : kDownloadFailed);
+}
+
+}  // namespace
+
+int DownloadFile(SCANJOB* job, const AddressRecord& address)
+{
+    Download d(job, address);
+    char name[kFileNameSize];
+    MakeFileName(address.host, address.path, name);
+    if (!MakeFullPath(gSettings.szDownloadFolder, name, d.path) || PathExists(d.path)) return 0;
+    d.slot = ReserveName(name);
+    if (d.slot < 0 || !MakeTempPath(d.tempPath)) return 0;
+    d.file = CreateNewFile(d.tempPath);
+    if (!IsOpen(d.file)) return 0;
+
+    // The address as the downloads list shows it, cut to 149 characters.
+    char display[kFileNameSize];
+    if (std::snprintf(display, sizeof display, "http://%s%s", address.host, address.path) < 0) display[0] = '\0';
+
+    char head[kHeadBufferSize];
+    char bodyStart[kReceiveChunk];
+    int bodyStartCount = 0;
+    d.socket = Request(address, 0, head, bodyStart, &bodyStartCount);
+    if (d.socket == 0 || StatusCode(head) != 200) return d.Fail(kDownloadFailed);
+
+    char lengthText[20];
+    int64_t size = 0;
+    if (!FindHeader(head, "Content-Length", lengthText, sizeof lengthText) || !ParseLength(lengthText, &size) ||
+        size < static_cast<int64_t>(gSettings.nDownSizeLimit) * 1024)
+        return d.Fail(kDownloadFailed);
+
+    d.item = AddDownloadItem(display);
+    if (d.item == nullptr) return d.Fail(kDownloadFailed);
+    d.item->nSize.store(size);
+
+    int64_t received = 0;
+    Outcome outcome = Transfer(d.socket, d.file, job, d.item, bodyStart, bodyStartCount, &received);
+    CloseConnection(d.socket);
+    CountBytes(job, received);
+    switch (outcome) {
+    case Outcome::Complete: return d.Publish();
+    case Outcome::Stopped: return d.Fail(kDownloadStopped);
+    case Outcome::Failed: return d.Fail(kDownloadFailed);
+    case Outcome::Short: break;
+    }
+    d.item->nState.store(kDownloadRetrying);
+    return d.ResumeDownload();
+}

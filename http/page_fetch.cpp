@@ -1,0 +1,115 @@
+#include "http/page_fetch.h"
+
+#include "http/request.h"
+#include "http/response_head.h"
+#include "platform/net.h"
+
+#include <cstring>
+
+namespace {
+
+bool StartsWithNoCase(const char* text, const char* prefix)
+{
+    for (; *prefix != '\0'; ++text, ++prefix) {
+        char c = *text >= 'A' && *text <= 'Z' ? static_cast<char>(*text - 'A' + 'a') : *text;
+        if (c != *prefix) return false;
+    }
+    return true;
+}
+
+bool IsRedirect(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// Sends the request for `address` and reads the head. 0 and no connection on failure.
+Socket Request(const AddressRecord& address, char (&head)[kHeadBufferSize], char (&bodyStart)[kReceiveChunk],
+               int* bodyStartCount)
+{
+    RequestRecord record;
+    PrepareGetRequest(address, &record);
+    char request[kRequestBufferSize];
+    int length = BuildRequest(record, request);
+    if (length == 0) return 0;
+    Socket socket = ConnectToHost(address.host, PortNumber(address.port));
+    if (socket == 0) return 0;
+    if (SendAll(socket, request, length) != length || !ReadResponseHead(socket, head, bodyStart, bodyStartCount)) {
+        CloseConnection(socket);
+        return 0;
+    }
+    return socket;
+}
+
+// Reads a 200 body into the page buffer: the body-start bytes, then chunks while they fit.
+int ReadBody(Socket socket, const std::atomic<int32_t>& stopMode, const char* bodyStart, int bodyStartCount,
+             char* page)
+{
+    int stored = bodyStartCount;  // at most one receive chunk, far below the page size
+    std::memcpy(page, bodyStart, static_cast<size_t>(stored));
+    char chunk[kReceiveChunk];
+    while (stopMode.load(std::memory_order_relaxed) != 2) {
+        int received = Receive(socket, chunk, sizeof chunk);
+        if (received <= 0 || stored + received >= kPageBufferSize) break;
+        std::memcpy(page + stored, chunk, static_cast<size_t>(received));
+        stored += received;
+    }
+    page[stored] = '\0';
+    return stored;
+}
+
+// Where a redirect leads: an absolute "http://" address, or a reference resolved against
+// the address that answered. Any other scheme gives false.
+bool RedirectTarget(const char* location, const AddressRecord& from, AddressRecord* target)
+{
+    if (StartsWithNoCase(location, "http://")) {
+        char text[kLinkTextSize];
+        std::strncpy(text, location + 7, sizeof text - 1);
+        text[sizeof text - 1] = '\0';
+        ParseAddress(text, target);
+        return true;
+    }
+    for (const char* c = location; *c != '\0' && *c != '/' && *c != '?' && *c != '#'; ++c)
+        if (*c == ':') return false;  // "https:", "ftp:" and the like
+    ResolveLink(location, from, target);
+    return true;
+}
+
+}  // namespace
+
+int FetchPageOnce(const std::atomic<int32_t>& stopMode, const AddressRecord& address, char* page)
+{
+    char head[kHeadBufferSize];
+    char bodyStart[kReceiveChunk];
+    int bodyStartCount = 0;
+    Socket socket = Request(address, head, bodyStart, &bodyStartCount);
+    if (socket == 0) return 0;
+    int stored = 0;
+    if (StatusCode(head) == 200) stored = ReadBody(socket, stopMode, bodyStart, bodyStartCount, page);
+    CloseConnection(socket);
+    return stored;
+}
+
+int FetchPage(const std::atomic<int32_t>& stopMode, AddressRecord* address, char* page)
+{
+    char head[kHeadBufferSize];
+    char bodyStart[kReceiveChunk];
+    int bodyStartCount = 0;
+    Socket socket = Request(*address, head, bodyStart, &bodyStartCount);
+    if (socket == 0) return 0;
+
+    int status = StatusCode(head);
+    if (status == 200) {
+        int stored = ReadBody(socket, stopMode, bodyStart, bodyStartCount, page);
+        CloseConnection(socket);
+        return stored;
+    }
+    CloseConnection(socket);
+    if (!IsRedirect(status)) return 0;
+
+    char location[500];
+    AddressRecord target;
+    if (!FindHeader(head, "Location", location, sizeof location) || !RedirectTarget(location, *address, &target))
+        return 0;
+    *address = target;
+    return FetchPageOnce(stopMode, *address, page);
+}

@@ -1,0 +1,186 @@
+#!/usr/bin/env python3
+"""A small HTTP server for what real servers rarely do: split heads, bare LF line ends,
+bodies that break off, lie about their length or never end, silence, odd redirects.
+
+Usage: scripted_server.py PORT_FILE
+Listens on 127.0.0.1 on a free port, writes the port into PORT_FILE and serves until killed
+(or for 30 minutes at most). Every request is recorded raw; GET /_requests/NAME answers with
+the last request received for /NAME, so tests can compare the bytes on the wire.
+"""
+import socket
+import sys
+import threading
+import time
+
+LIFETIME = 30 * 60
+lock = threading.Lock()
+last_request = {}   # path -> raw bytes of the last request for it
+request_count = {}  # path -> number of requests
+
+
+def body(n, salt=0):
+    """The deterministic body of n bytes that the tests expect: byte i is (i * 7 + salt) % 251."""
+    return bytes((i * 7 + salt) % 251 for i in range(n))
+
+
+def read_head(conn):
+    data = b""
+    while b"\r\n\r\n" not in data:
+        chunk = conn.recv(4096)
+        if not chunk:
+            return None
+        data += chunk
+        if len(data) > 65536:
+            return None
+    return data
+
+
+def head(status, headers):
+    lines = [f"HTTP/1.1 {status}"] + headers
+    return ("\r\n".join(lines) + "\r\n\r\n").encode()
+
+
+def ok(n, extra=()):
+    return head("200 OK", [f"Content-Length: {n}", "Connection: close", *extra])
+
+
+def serve(conn, port):
+    raw = read_head(conn)
+    if raw is None:
+        return
+    line = raw.split(b"\r\n", 1)[0].decode("latin-1")
+    parts = line.split(" ")
+    path = parts[1] if len(parts) > 1 else "/"
+    ranged = b"\r\nRange: " in raw
+    with lock:
+        if not path.startswith("/_requests/"):
+            last_request[path] = raw
+            request_count[path] = request_count.get(path, 0) + 1
+
+    send = conn.sendall
+    route = path.split("?")[0]
+    if path.startswith("/_requests/"):
+        with lock:
+            recorded = last_request.get("/" + path[len("/_requests/"):], b"")
+        send(ok(len(recorded)) + recorded)
+    elif path.startswith("/_count/"):
+        with lock:
+            text = str(request_count.get("/" + path[len("/_count/"):], 0)).encode()
+        send(ok(len(text)) + text)
+    elif route.startswith("/echo") or route.startswith("/dir/echo"):
+        send(ok(len(raw)) + raw)
+    elif path == "/one-receive":
+        send(ok(1000) + body(1000))
+    elif path == "/head-alone":
+        send(ok(1000))
+        time.sleep(0.3)
+        send(body(1000))
+    elif path == "/split-end":
+        h = ok(1000)
+        send(h[:-1])
+        time.sleep(0.3)
+        send(h[-1:] + body(1000))
+    elif path == "/head-then-more":
+        send(ok(1000) + body(1000)[:100])
+        time.sleep(0.3)
+        send(body(1000)[100:])
+    elif path == "/bare-lf":
+        send(b"HTTP/1.1 200 OK\nContent-Length: 10\nConnection: close\n\n" + body(10))
+    elif path.startswith("/head-"):
+        size = int(path[len("/head-"):])
+        start = b"HTTP/1.1 200 OK\r\nContent-Length: 10\r\nX-Fill: "
+        send(start + b"x" * (size - len(start) - 4) + b"\r\n\r\n" + body(10))
+    elif path.startswith("/break-"):
+        kind = path[len("/break-"):]
+        if not ranged:
+            send(ok(1000) + body(1000)[:600])
+        elif kind == "206":
+            send(head("206 Partial Content", ["Content-Range: bytes 600-999/1000", "Content-Length: 400"]) +
+                 body(1000)[600:])
+        elif kind == "206-long":
+            send(head("206 Partial Content", ["Content-Range: bytes 600-999/1000", "Content-Length: 400"]) +
+                 body(1000)[600:] + b"y" * 100)
+        elif kind == "200":
+            send(ok(1000) + body(1000))
+        elif kind == "badrange":
+            send(head("206 Partial Content", ["Content-Range: bytes 500-899/1000", "Content-Length: 400"]) +
+                 body(1000)[500:900])
+        elif kind == "again":
+            send(head("206 Partial Content", ["Content-Range: bytes 600-999/1000", "Content-Length: 400"]) +
+                 body(1000)[600:700])
+    elif path == "/longer":
+        send(ok(1000) + body(1500))
+    elif path == "/endless":
+        send(ok(1000))
+        deadline = time.time() + 10
+        while time.time() < deadline:
+            send(body(1460))
+    elif path == "/silence":
+        conn.settimeout(10)
+        try:
+            conn.recv(1)
+        except OSError:
+            pass
+    elif path == "/slow":
+        send(ok(10_000_000))
+        deadline = time.time() + 10
+        while time.time() < deadline:
+            send(body(1460))
+            time.sleep(0.01)
+    elif path == "/redirect-twice":
+        send(head("302 Found", [f"Location: http://127.0.0.1:{port}/redirect-again", "Content-Length: 0"]))
+    elif path == "/redirect-again":
+        send(head("302 Found", ["Location: /echo-never", "Content-Length: 0"]))
+    elif path == "/lower-location":
+        send(head("302 Found", ["location:/echo-lower", "Content-Length: 0"]))
+    elif path == "/dir/relative-location":
+        send(head("307 Temporary Redirect", ["Location: echo-relative", "Content-Length: 0"]))
+    elif path == "/https-location":
+        send(head("301 Moved", ["Location: https://127.0.0.1/echo", "Content-Length: 0"]))
+    elif path == "/no-location":
+        send(head("301 Moved", ["Content-Length: 0"]))
+    elif path == "/empty":
+        send(ok(0))
+    elif path == "/no-length":
+        send(head("200 OK", ["Connection: close"]) + body(100))
+    elif route.startswith("/sized/"):
+        n = int(route.split("/")[2])
+        send(ok(n) + body(n))
+    else:
+        send(head("404 Not Found", ["Content-Length: 0"]))
+
+
+def handle(conn, port):
+    try:
+        serve(conn, port)
+    except OSError:
+        pass
+    finally:
+        try:
+            conn.shutdown(socket.SHUT_WR)
+        except OSError:
+            pass
+        conn.close()
+
+
+def main():
+    listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(64)
+    port = listener.getsockname()[1]
+    with open(sys.argv[1], "w") as f:
+        f.write(str(port))
+    listener.settimeout(1)
+    end = time.time() + LIFETIME
+    while time.time() < end:
+        try:
+            conn, _ = listener.accept()
+        except socket.timeout:
+            continue
+        conn.settimeout(30)
+        threading.Thread(target=handle, args=(conn, port), daemon=True).start()
+
+
+if __name__ == "__main__":
+    main()

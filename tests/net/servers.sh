@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Starts or stops the test servers on 127.0.0.1 for one build folder:
+#   nginx (real HTTP/1.1: ranges, redirects, 404), Python's http.server (no ranges) and our
+#   scripted fault server, each on a free port, over a generated site in DIR/www.
+# Usage: servers.sh start|stop DIR
+# start writes DIR/ports with lines "nginx PORT", "plain PORT", "scripted PORT", "root PATH".
+set -euo pipefail
+action=$1
+dir=$2
+here=$(cd "$(dirname "$0")" && pwd)
+
+stop() {
+  for pidfile in "$dir"/run/*.pid; do
+    [ -f "$pidfile" ] || continue
+    kill "$(cat "$pidfile")" 2>/dev/null || true
+    rm -f "$pidfile"
+  done
+}
+
+if [ "$action" = stop ]; then
+  stop
+  exit 0
+fi
+
+stop
+rm -rf "$dir"
+mkdir -p "$dir/www" "$dir/run" "$dir/logs"
+python3 "$here/make_site.py" "$dir/www"
+
+free_port() {
+  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
+}
+nginx_port=$(free_port)
+plain_port=$(free_port)
+while [ "$plain_port" = "$nginx_port" ]; do plain_port=$(free_port); done
+
+user_line=""
+if [ "$(id -u)" -eq 0 ]; then user_line="user root;"; fi
+cat >"$dir/nginx.conf" <<CONF
+$user_line
+worker_processes 1;
+pid $dir/run/nginx.pid;
+error_log $dir/logs/nginx-error.log;
+events { worker_connections 256; }
+http {
+  access_log off;
+  client_body_temp_path $dir/run/body;
+  proxy_temp_path $dir/run/proxy;
+  fastcgi_temp_path $dir/run/fastcgi;
+  uwsgi_temp_path $dir/run/uwsgi;
+  scgi_temp_path $dir/run/scgi;
+  types { text/html html; image/jpeg jpg; application/octet-stream bin; }
+  server {
+    listen 127.0.0.1:$nginx_port;
+    root $dir/www;
+    location = /moved301 { return 301 http://127.0.0.1:$nginx_port/page.html; }
+    location = /moved302 { return 302 http://127.0.0.1:$nginx_port/dir/index.html; }
+    location = /redirect-chain { return 302 http://127.0.0.1:$nginx_port/moved301; }
+  }
+}
+CONF
+nginx -c "$dir/nginx.conf" -p "$dir" </dev/null >"$dir/logs/nginx.out" 2>&1
+
+(cd "$dir/www" && exec setsid python3 -m http.server "$plain_port" --bind 127.0.0.1 \
+  </dev/null >"$dir/logs/plain.log" 2>&1) &
+echo $! >"$dir/run/plain.pid"
+
+setsid python3 "$here/scripted_server.py" "$dir/run/scripted.port" </dev/null >"$dir/logs/scripted.log" 2>&1 &
+echo $! >"$dir/run/scripted.pid"
+
+# Wait (bounded) until every server answers.
+for _ in $(seq 1 100); do
+  if [ -s "$dir/run/scripted.port" ] &&
+     python3 - "$nginx_port" "$plain_port" "$(cat "$dir/run/scripted.port")" <<'PY' 2>/dev/null
+import socket, sys
+for port in sys.argv[1:]:
+    socket.create_connection(("127.0.0.1", int(port)), timeout=1).close()
+PY
+  then
+    printf 'nginx %s\nplain %s\nscripted %s\nroot %s\n' "$nginx_port" "$plain_port" \
+      "$(cat "$dir/run/scripted.port")" "$dir/www" >"$dir/ports"
+    exit 0
+  fi
+  sleep 0.1
+done
+echo "servers.sh: the servers did not come up" >&2
+cat "$dir"/logs/* >&2 || true
+stop
+exit 1
