@@ -1,72 +1,180 @@
-// zorvel-cli: the headless program on the same engine as the window.
+// zorvel-cli: the headless program on the same engine as the window. It starts the way the
+// window program does (networking, settings, pool, scheduler), without the window.
+#include "cli/options.h"
 #include "cli/terminal_views.h"
+#include "engine/job_actions.h"
 #include "engine/job_table.h"
+#include "engine/log_entry.h"
+#include "engine/pool.h"
+#include "engine/scheduler.h"
+#include "engine/size_text.h"
+#include "links/classify.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/net.h"
 #include "settings/settings.h"
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
-#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#if defined(_WIN32)
+#include <io.h>
+#define ZORVEL_ISATTY(fd) _isatty(fd)
+#else
+#include <unistd.h>
+#define ZORVEL_ISATTY(fd) isatty(fd)
+#endif
 
 namespace {
 
-void PrintUsage()
+volatile std::sig_atomic_t gInterrupts = 0;
+
+void OnInterrupt(int)
 {
-    std::printf(
-        "Usage: zorvel-cli [--ini-dir DIR] ADDRESS...\n"
-        "\n"
-        "Adds each http:// ADDRESS as a scan job (format Image, depth R-1) and shows the\n"
-        "activity log. Zorvel.ini is read from DIR, or from the current directory.\n"
-        "\n"
-        "This build has the job table, the settings and the request composer; crawling and\n"
-        "downloading are not built yet, so the jobs stay Queued and nothing is fetched.\n");
+    gInterrupts = gInterrupts + 1;
+    std::signal(SIGINT, OnInterrupt);
 }
 
-void PrintSettings()
+void ApplyOverrides(const CLIOPTIONS& o)
 {
-    std::printf("Settings: download folder %s, %d threads, %d links, minimum %d KB, image sources %s,\n"
-                "          stop after %d minutes, %d MB downloaded, or below %d MB free\n",
-                gSettings.szDownloadFolder, gSettings.nThreads, gSettings.nUrlLinks, gSettings.nDownSizeLimit,
-                gSettings.bCheckIMGSRC ? "on" : "off", gSettings.nLimitOprationTime,
-                gSettings.nLimitTotalDownSize, gSettings.nLimitFreeDiskSpace);
+    auto set = [](int value, int32_t* field) {
+        if (value >= 0) *field = value;
+    };
+    set(o.threads, &gSettings.nThreads);
+    set(o.links, &gSettings.nUrlLinks);
+    set(o.minSize, &gSettings.nDownSizeLimit);
+    set(o.timeLimit, &gSettings.nLimitOprationTime);
+    set(o.sizeLimit, &gSettings.nLimitTotalDownSize);
+    set(o.freeSpace, &gSettings.nLimitFreeDiskSpace);
+    if (o.imageSrc >= 0) gSettings.bCheckIMGSRC = static_cast<uint8_t>(o.imageSrc);
+}
+
+// True once every job has ended, Complete or Stopped.
+bool AllJobsEnded()
+{
+    std::lock_guard<std::mutex> lock(gEngineLock);
+    bool ended = true;
+    ForEachJob([&ended](SCANJOB* job) {
+        int32_t state = job->nState.load();
+        ended = state == kJobComplete || state == kJobStopped;
+        return ended;
+    });
+    return ended;
+}
+
+const char* StateName(int32_t state)
+{
+    static const char* const names[] = {"Queued", "Processing", "Complete", "Stopped", "Stopping"};
+    return state >= 0 && state < 5 ? names[state] : "";
+}
+
+// The closing summary; returns the exit status: 0 all complete, 1 any stopped.
+int PrintSummary(int64_t seconds)
+{
+    std::vector<SCANJOB*> jobs;
+    {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        ForEachJob([&jobs](SCANJOB* job) {
+            jobs.push_back(job);
+            return true;
+        });
+    }
+    int status = 0;
+    std::printf("\n%-9s %-9s %6s %6s %10s  %s\n", "State", "Format", "Found", "Files", "Size", "Address");
+    for (SCANJOB* job : jobs) {
+        char size[kSizeTextSize];
+        int32_t state = job->nState.load();
+        if (state != kJobComplete) status = 1;
+        std::printf("%-9s %-5s R-%d %6d %6d %10s  %s\n", StateName(state), FormatName(job->nFormat), job->nDepth,
+                    job->nFound.load(), job->nFiles.load(), SizeText(job->nSize.load(), size), job->szAddress);
+    }
+    char total[kSizeTextSize];
+    std::printf("Total: %d files, %s (%lld bytes) in %lld s\n", gCounters.nFilesDownloaded.load(),
+                SizeText(gCounters.dwTotalBytes.load(), total), static_cast<long long>(gCounters.dwTotalBytes.load()),
+                static_cast<long long>(seconds));
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const char* iniDir = nullptr;
-    int first = 1;
-    for (; first < argc && argv[first][0] == '-'; ++first) {
-        if (std::strcmp(argv[first], "--help") == 0 || std::strcmp(argv[first], "-h") == 0) {
-            PrintUsage();
-            return 0;
-        }
-        if (std::strcmp(argv[first], "--ini-dir") == 0 && first + 1 < argc) {
-            iniDir = argv[++first];
-            continue;
-        }
-        std::fprintf(stderr, "zorvel-cli: unknown option %s\n", argv[first]);
-        PrintUsage();
+    CLIOPTIONS options;
+    std::string error;
+    if (!ParseOptions(argc, argv, &options, &error)) {
+        std::fprintf(stderr, "zorvel-cli: %s\n\n%s", error.c_str(), kUsage);
         return 2;
     }
-    if (first >= argc) {
-        PrintUsage();
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options.addresses.empty()) {
+        std::fprintf(stderr, "zorvel-cli: no address given\n\n%s", kUsage);
         return 2;
     }
 
-    InstallTerminalViews();
-    char iniPath[1024];
-    std::snprintf(iniPath, sizeof iniPath, "%s%s%s", iniDir ? iniDir : "", iniDir ? "/" : "", kSettingsFileName);
-    LoadSettings(iniPath);
-    PrintSettings();
+    StartNetworking();
+    std::string ini = options.iniDir.empty() ? kSettingsFileName : options.iniDir + kPathSeparator + kSettingsFileName;
+    LoadSettings(ini.c_str());
+    ApplyOverrides(options);
+    if (!options.output.empty()) {
+        std::error_code failed;
+        std::filesystem::create_directories(options.output, failed);
+        if (!PathExists(options.output.c_str()) || options.output.size() > 255) {
+            std::fprintf(stderr, "zorvel-cli: cannot use %s as the download folder\n", options.output.c_str());
+            return 2;
+        }
+        std::snprintf(gSettings.szDownloadFolder, sizeof gSettings.szDownloadFolder, "%s", options.output.c_str());
+    }
+
+    InstallTerminalViews(ZORVEL_ISATTY(1) != 0);
+    std::signal(SIGINT, OnInterrupt);
+    int64_t started = ClockNow();
+    StartPool();
+    StartScheduler();
 
     int added = 0;
-    for (int i = first; i < argc; ++i) {
-        if (std::strncmp(argv[i], "http://", 7) != 0) {
-            std::fprintf(stderr, "zorvel-cli: %s: Type correct url\n", argv[i]);
-            continue;
-        }
-        if (AddScanJob(argv[i], 0, 1) == AddResult::Added) ++added;
+    for (const std::string& address : options.addresses)
+        if (AddTypedAddress(address.c_str(), options.format, options.depth) == TypedResult::Added) ++added;
+    if (added == 0) {
+        EndLiveStatus();
+        std::fprintf(stderr, "zorvel-cli: no valid address to scan\n");
+        return 2;
     }
-    std::printf("%d job(s) in the table. Crawling is not built yet; nothing was fetched.\n", added);
-    return added > 0 ? 0 : 2;
+
+    int handled = 0;
+    while (!AllJobsEnded()) {
+        PauseMs(100);
+        int interrupts = gInterrupts;
+        if (interrupts >= 1 && handled == 0) {
+            AppendLog("Ctrl-C: stopping every job gracefully (press it again to stop at once)");
+            StopAllGracefully();
+            handled = 1;
+        }
+        if (interrupts >= 2 && handled == 1) {
+            AppendLog("Ctrl-C again: stopping every job immediately");
+            std::vector<SCANJOB*> jobs;
+            {
+                std::lock_guard<std::mutex> lock(gEngineLock);
+                ForEachJob([&jobs](SCANJOB* job) {
+                    jobs.push_back(job);
+                    return true;
+                });
+            }
+            for (SCANJOB* job : jobs)
+                if (job->nState.load() != kJobComplete && job->nState.load() != kJobStopped) StopJobImmediately(job);
+            handled = 2;
+        }
+    }
+    EndLiveStatus();
+    int status = PrintSummary(ClockNow() - started);
+    std::fflush(stdout);
+    StopNetworking();
+    // Engine threads never end by themselves; the process ends them.
+    std::_Exit(status);
 }

@@ -1,5 +1,6 @@
 #include "engine/job_table.h"
 
+#include "engine/link_queue.h"
 #include "engine/log_entry.h"
 #include "engine/url_hash.h"
 #include "engine/views.h"
@@ -81,6 +82,7 @@ int RemoveJob(int index)
         int32_t state = gJobs[index]->nState.load();
         if (state != kJobQueued && state != kJobComplete && state != kJobStopped) return 0;
         job = gJobs[index];
+        DropJobLinks(job);
         gJobs.erase(gJobs.begin() + index);
     }
     Views().jobRowRemoved(job);
@@ -119,6 +121,7 @@ void ResetEngineForTest()
         jobs.swap(gJobs);
     }
     for (SCANJOB* job : jobs) {
+        DropJobLinks(job);
         ReleaseVisitedTable(job);
         delete job;
     }

@@ -1,6 +1,7 @@
 #include "engine/views.h"
 
 #include <atomic>
+#include <cstdio>
 
 namespace {
 
@@ -8,8 +9,14 @@ void NoLog(const char*) {}
 void NoStatusPart(int, const char*, int64_t) {}
 void NoTitle(const char*) {}
 void NoJobRow(SCANJOB*) {}
-void NoStatusLine() {}
+void NoStatusLine(const char*) {}
 void NoDownloadItem(DOWNLOADITEM*) {}
+
+// Without a view the message still reaches whoever started the program.
+void PrintFatal(const char* message)
+{
+    std::fprintf(stderr, "Error: %s\n", message);
+}
 void NoDownloadList() {}
 
 VIEWS gNoViews = {
@@ -22,7 +29,8 @@ VIEWS gNoViews = {
     .downloadItemAdded = NoDownloadItem,
     .downloadListRedrawn = NoDownloadList,
     .downloadItemRemoved = NoDownloadItem,
-    .statusLineUpdated = NoStatusLine,
+    .setJobStatusLine = NoStatusLine,
+    .fatalError = PrintFatal,
 };
 
 std::atomic<const VIEWS*> gCurrent{&gNoViews};
@@ -46,7 +54,8 @@ void InstallViews(VIEWS* views)
     FillDefault(views->downloadItemAdded, gNoViews.downloadItemAdded);
     FillDefault(views->downloadListRedrawn, gNoViews.downloadListRedrawn);
     FillDefault(views->downloadItemRemoved, gNoViews.downloadItemRemoved);
-    FillDefault(views->statusLineUpdated, gNoViews.statusLineUpdated);
+    FillDefault(views->setJobStatusLine, gNoViews.setJobStatusLine);
+    FillDefault(views->fatalError, gNoViews.fatalError);
     gCurrent.store(views, std::memory_order_release);
 }
 

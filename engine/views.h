@@ -27,8 +27,10 @@ struct VIEWS {
     void (*downloadListRedrawn)();
     // The transfer has ended; called before the item is released.
     void (*downloadItemRemoved)(DOWNLOADITEM* item);
-    // The scheduler finished one pass of updates; a terminal redraws its status line.
-    void (*statusLineUpdated)();
+    // The job list's status line: the number of jobs per state.
+    void (*setJobStatusLine)(const char* text);
+    // A failure the program cannot go on from; the caller ends the process afterwards.
+    void (*fatalError)(const char* message);
 };
 
 // Makes `views` the current views. The record must live for the rest of the process;

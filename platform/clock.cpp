@@ -1,10 +1,13 @@
 #include "platform/clock.h"
 
 #include <atomic>
+#include <chrono>
 #include <ctime>
+#include <thread>
 
 namespace {
 std::atomic<int64_t (*)()> gClockOverride{nullptr};
+std::atomic<void (*)(int)> gPauseOverride{nullptr};
 }
 
 int64_t ClockNow()
@@ -16,4 +19,15 @@ int64_t ClockNow()
 void SetClockForTest(int64_t (*now)())
 {
     gClockOverride.store(now);
+}
+
+void PauseMs(int milliseconds)
+{
+    if (auto pause = gPauseOverride.load()) return pause(milliseconds);
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void SetPauseForTest(void (*pause)(int))
+{
+    gPauseOverride.store(pause);
 }

@@ -9,3 +9,8 @@ int64_t ClockNow();
 
 // Tests only: replace the clock with a function of their own; nullptr restores the real one.
 void SetClockForTest(int64_t (*now)());
+
+// Pauses the calling thread (the scheduler's and the workers' pauses).
+void PauseMs(int milliseconds);
+// Tests only: replace the pause with a function of their own; nullptr restores the real one.
+void SetPauseForTest(void (*pause)(int milliseconds));

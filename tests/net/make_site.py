@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
-"""Writes the static site that nginx and http.server serve to the HTTP tests.
+"""Writes the static site that nginx and http.server serve to the network and engine tests.
 
-Usage: make_site.py DIR
+Usage: make_site.py DIR NGINX_PORT
 """
 import os
 import random
 import sys
 
 root = sys.argv[1]
+port = int(sys.argv[2])
 rng = random.Random(20261210)
 
 
@@ -25,3 +26,48 @@ write("big.html", bytes(rng.randrange(32, 127) for _ in range(500000)))
 for size in (0, 1, 1459, 1460, 1461, 5000, 65536, 1000000):
     write(f"files/size-{size}.bin", rng.randbytes(size))
 write("files/large.bin", rng.randbytes(50 * 1024 * 1024))
+
+
+# A site to crawl. Levels count link steps from crawl/index.html: an href counts 1, a frame
+# src 0. Each page links one image file of its own (f<name>.jpg), so the saved set shows
+# which pages were scanned.
+absolute = f"http://127.0.0.1:{port}/crawl/"
+pages = {
+    "index.html": f"""<html><head><title>start</title></head><body>
+<frameset><frame src="frame.html"></frameset>
+<img src="img0.jpg" alt="only an image source">
+<a href="f0.jpg">f0</a> <A HREF = 'doc0.pdf'>doc</A> <a href=UPPER.JPG>upper</a> <a href="x.jpeg">x</a>
+<a href="song.mp3">song</a> <a href="clip.avi">clip</a> <a href="notes.txt">notes</a> <a href="pack.tar.gz">gz</a>
+<a href="q.jpg?x=1">query</a> <a href="mailto:me@example.invalid">mail</a> <a href="javascript:go()">js</a>
+<a href="l1a.html">a</a> <a href="l1a.html">a again</a>
+<a href="{absolute}l1b.html">b</a> <a href="{absolute}l1b.html">b again</a>
+<a href="{absolute}index.html">home</a>
+<script src="app.js"></script>
+</body></html>""",
+    "frame.html": """<a href="ff.jpg">ff</a> <a href="l1c.html">c</a>""",
+    "l1a.html": """<a href="f1.jpg">f1</a> <a href="l2.html">2</a>""",
+    "l1b.html": f"""<a href="f1b.jpg">f1b</a> <a href="{absolute}l2b.html">2b</a>""",
+    "l1c.html": """<a href="f1c.jpg">f1c</a>""",
+    "l2.html": """<a href="f2.jpg">f2</a> <a href="l3.html">3</a>""",
+    "l2b.html": """<a href="f2b.jpg">f2b</a>""",
+    "l3.html": """<a href="f3.jpg">f3</a> <a href="l4.html">4</a>""",
+    "l4.html": """<a href="f4.jpg">f4</a>""",
+}
+for name, text in pages.items():
+    write("crawl/" + name, text.encode())
+for name in ("img0.jpg", "f0.jpg", "ff.jpg", "f1.jpg", "f1b.jpg", "f1c.jpg", "f2.jpg", "f2b.jpg", "f3.jpg",
+             "f4.jpg", "UPPER.JPG", "x.jpeg", "q.jpg", "doc0.pdf", "song.mp3", "clip.avi", "notes.txt",
+             "pack.tar.gz", "app.js"):
+    write("crawl/" + name, rng.randbytes(rng.randrange(100, 20000)))
+
+# Five pages of their own, each with one file, all linked absolutely from one start page:
+# the link limit decides how many are queued.
+write("limit/index.html", "".join(f'<a href="{absolute[:-6]}limit/p{i}.html">{i}</a>\n'
+                                  for i in range(5)).encode())
+for i in range(5):
+    write(f"limit/p{i}.html", f'<a href="f{i}.jpg">f</a>'.encode())
+    write(f"limit/f{i}.jpg", rng.randbytes(1000 + i))
+
+# A file that takes seconds to arrive (nginx sends /slow/ at 100 KB/s): for stops mid-transfer.
+write("slow/index.html", b'<a href="big.jpg">big</a>')
+write("slow/big.jpg", rng.randbytes(600 * 1024))

@@ -25,7 +25,6 @@ fi
 stop
 rm -rf "$dir"
 mkdir -p "$dir/www" "$dir/run" "$dir/logs"
-python3 "$here/make_site.py" "$dir/www"
 
 free_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
@@ -33,6 +32,7 @@ free_port() {
 nginx_port=$(free_port)
 plain_port=$(free_port)
 while [ "$plain_port" = "$nginx_port" ]; do plain_port=$(free_port); done
+python3 "$here/make_site.py" "$dir/www" "$nginx_port"
 
 user_line=""
 if [ "$(id -u)" -eq 0 ]; then user_line="user root;"; fi
@@ -56,6 +56,7 @@ http {
     location = /moved301 { return 301 http://127.0.0.1:$nginx_port/page.html; }
     location = /moved302 { return 302 http://127.0.0.1:$nginx_port/dir/index.html; }
     location = /redirect-chain { return 302 http://127.0.0.1:$nginx_port/moved301; }
+    location /slow/ { limit_rate 100k; }
   }
 }
 CONF

@@ -28,6 +28,30 @@ void RecordRowRemoved(SCANJOB* job)
     gRecording.rowsRemoved.push_back(job);
 }
 
+void RecordStatusPart(int kind, const char* text, int64_t number)
+{
+    std::lock_guard<std::mutex> lock(gLock);
+    gRecording.statusParts.push_back(std::to_string(kind) + ":" + (kind == 0 ? std::string(text) : std::to_string(number)));
+}
+
+void RecordTitle(const char* title)
+{
+    std::lock_guard<std::mutex> lock(gLock);
+    gRecording.titles.emplace_back(title);
+}
+
+void RecordJobStatusLine(const char* text)
+{
+    std::lock_guard<std::mutex> lock(gLock);
+    gRecording.jobStatusLines.emplace_back(text);
+}
+
+void RecordRowRedrawn(SCANJOB*)
+{
+    std::lock_guard<std::mutex> lock(gLock);
+    ++gRecording.rowsRedrawn;
+}
+
 }  // namespace
 
 void InstallRecordingViews()
@@ -40,6 +64,10 @@ void InstallRecordingViews()
     gRecordingViews.appendLog = RecordLog;
     gRecordingViews.jobRowAdded = RecordRowAdded;
     gRecordingViews.jobRowRemoved = RecordRowRemoved;
+    gRecordingViews.jobRowRedrawn = RecordRowRedrawn;
+    gRecordingViews.setStatusPart = RecordStatusPart;
+    gRecordingViews.setTitle = RecordTitle;
+    gRecordingViews.setJobStatusLine = RecordJobStatusLine;
     InstallViews(&gRecordingViews);
 }
 

@@ -10,6 +10,10 @@ struct RECORDING {
     std::vector<std::string> logLines;
     std::vector<SCANJOB*> rowsAdded;
     std::vector<SCANJOB*> rowsRemoved;
+    std::vector<std::string> statusParts;  // "kind:text" or "kind:number"
+    std::vector<std::string> titles;
+    std::vector<std::string> jobStatusLines;
+    int rowsRedrawn = 0;
 };
 
 // Installs the recording view with empty records; removed again by ResetViews().

@@ -1,0 +1,21 @@
+// The headless program's command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct CLIOPTIONS {
+    int format = 0;  // Image, as the window's list starts
+    int depth = 1;
+    std::string iniDir;
+    std::string output;  // the download folder for this run; empty keeps the settings file's
+    // Settings for this run only; -1 keeps the settings file's value.
+    int threads = -1, links = -1, minSize = -1, timeLimit = -1, sizeLimit = -1, freeSpace = -1, imageSrc = -1;
+    bool help = false;
+    std::vector<std::string> addresses;
+};
+
+// Fills `options` from argv; false with a message in `error` for a usage error.
+bool ParseOptions(int argc, const char* const* argv, CLIOPTIONS* options, std::string* error);
+
+extern const char* const kUsage;

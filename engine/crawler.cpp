@@ -1,0 +1,138 @@
+#include "engine/crawler.h"
+
+#include "engine/job_table.h"
+#include "engine/url_hash.h"
+#include "engine/visited_table.h"
+#include "http/file_download.h"
+#include "settings/settings.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace {
+
+bool Running(const SCANJOB* job)
+{
+    return job->nStopMode.load(std::memory_order_relaxed) == kStopNone;
+}
+
+bool BelowLinkLimit(const SCANJOB* job)
+{
+    return job->nFound.load(std::memory_order_relaxed) < gSettings.nUrlLinks;
+}
+
+// Marks the link's hash and returns true when it had not been seen by this job.
+bool MarkIfNew(SCANJOB* job, uint32_t hash)
+{
+    if (IsVisited(job, hash)) return false;
+    MarkVisited(job, hash);
+    return true;
+}
+
+void PushShared(SCANJOB* job, int level, const AddressRecord& link)
+{
+    std::lock_guard<std::mutex> lock(gEngineLock);
+    PushJobLink(job, level, link);
+}
+
+void DownloadIfWanted(CRAWLER& c, SCANJOB* job)
+{
+    if (IsFormatExtension(job->nFormat, c.extension)) DownloadFile(job, c.resolved);
+}
+
+}  // namespace
+
+bool WantsImageSources(const SCANJOB* job)
+{
+    return gSettings.bCheckIMGSRC != 0 && job->nFormat == kFormatImage;
+}
+
+uint32_t LinkHash(CRAWLER& c, int absolute)
+{
+    if (absolute) return UrlHash(c.link + 7);
+    const AddressRecord& r = c.resolved;
+    // A port text holding "80" anywhere is left out of the key.
+    if (std::strstr(r.port, "80") != nullptr)
+        std::snprintf(c.key, sizeof c.key, "%s%s%s", r.host, r.path, r.query);
+    else
+        std::snprintf(c.key, sizeof c.key, "%s%s%s%s", r.host, r.port, r.path, r.query);
+    return UrlHash(c.key);
+}
+
+void ScanPage(CRAWLER& c, SCANJOB* job, int level)
+{
+    const int imageSrc = WantsImageSources(job);
+    const char* text = c.page;
+    int advance;
+    while (Running(job) && (advance = NextLink(imageSrc, text, c.link, &c.depthStep)) > 0) {
+        text += advance;
+        int absolute = ResolveLink(c.link, c.base, &c.resolved);
+        if (!IsPageAddress(c.resolved, c.extension)) {
+            DownloadIfWanted(c, job);
+            continue;
+        }
+        if (level >= job->nDepth || !BelowLinkLimit(job) || !MarkIfNew(job, LinkHash(c, absolute))) continue;
+        if (absolute)
+            PushShared(job, level + c.depthStep, c.resolved);
+        else
+            PushLocalLink(&c.queue, level + c.depthStep, c.resolved);
+    }
+}
+
+void CrawlLocalLinks(CRAWLER& c, SCANJOB* job)
+{
+    int level;
+    while (Running(job) && (level = PopLocalLink(&c.queue, &c.base)) >= 0) {
+        if (FetchPage(job->nStopMode, &c.base, c.page) > 0) ScanPage(c, job, level);
+    }
+    if (!Running(job)) ClearLocalLinks(&c.queue);
+}
+
+void CrawlJob(SCANJOB* job)
+{
+    // Each crawl thread has its own buffers for its life (a job's whole crawl).
+    std::unique_ptr<CRAWLER> owned(new (std::nothrow) CRAWLER);
+    if (owned && Running(job)) {
+        CRAWLER& c = *owned;
+        char start[kAddressSize];
+        std::snprintf(start, sizeof start, "%s", std::strlen(job->szAddress) > 7 ? job->szAddress + 7 : "");
+        ParseAddress(start, &c.base);
+
+        if (FetchPage(job->nStopMode, &c.base, c.page) > 0) {
+            const int imageSrc = WantsImageSources(job);
+            int advance;
+
+            // Pass A: the start page's absolute page links go to the shared queue.
+            if (job->nDepth > 0) {
+                const char* text = c.page;
+                while (Running(job) && BelowLinkLimit(job) &&
+                       (advance = NextLink(imageSrc, text, c.link, &c.depthStep)) > 0) {
+                    text += advance;
+                    int absolute = ResolveLink(c.link, c.base, &c.resolved);
+                    if (!absolute || !IsPageAddress(c.resolved, c.extension)) continue;
+                    if (MarkIfNew(job, LinkHash(c, absolute))) PushShared(job, c.depthStep, c.resolved);
+                }
+            }
+
+            // Pass B: the start page's files, and its relative page links for this thread.
+            const char* text = c.page;
+            while (Running(job) && (advance = NextLink(imageSrc, text, c.link, &c.depthStep)) > 0) {
+                text += advance;
+                int absolute = ResolveLink(c.link, c.base, &c.resolved);
+                if (!IsPageAddress(c.resolved, c.extension)) {
+                    DownloadIfWanted(c, job);
+                    continue;
+                }
+                if (!absolute && job->nDepth > 0 && MarkIfNew(job, LinkHash(c, absolute)))
+                    PushLocalLink(&c.queue, c.depthStep, c.resolved);
+            }
+
+            // Pass C: the relative pages, breadth-first.
+            CrawlLocalLinks(c, job);
+        }
+        if (!Running(job)) ClearLocalLinks(&c.queue);
+    }
+    job->nActive.fetch_sub(1);
+}

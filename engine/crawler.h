@@ -1,0 +1,41 @@
+// The work of the crawl threads and the pool workers: fetching pages, downloading their
+// files and queueing their page links.
+#pragma once
+
+#include "engine/link_queue.h"
+#include "http/page_fetch.h"
+#include "links/classify.h"
+#include "links/link_scanner.h"
+
+// One thread's buffers, made once and kept for the thread's life, so that nothing is
+// allocated per link but queue nodes.
+struct CRAWLER {
+    char page[kPageBufferSize];
+    AddressRecord base;      // the page being scanned; a redirect rewrites it
+    char link[kLinkValueSize];
+    int depthStep;
+    AddressRecord resolved;  // the current link
+    char extension[kExtensionSize];
+    char key[kLinkValueSize];
+    LINKQUEUE queue;         // relative page links this thread fetches itself
+};
+
+// The crawl thread body of one Processing job; the job's nActive already counts it.
+// Lowers nActive when done.
+void CrawlJob(SCANJOB* job);
+
+// Scans the page in `crawler.page`, found at `level`, as a pool worker or the crawl thread's
+// local pass does: files of the job's class are downloaded, page links are queued while the
+// level is below the job's depth and nFound below the link limit.
+void ScanPage(CRAWLER& crawler, SCANJOB* job, int level);
+
+// Works through the local queue (fetch, then ScanPage) until it is empty or the job is stopped.
+void CrawlLocalLinks(CRAWLER& crawler, SCANJOB* job);
+
+// True when the job's image sources are taken as links: the option is on and the job's
+// class is Image.
+bool WantsImageSources(const SCANJOB* job);
+
+// The visited-table hash of a page link: for an absolute link its text after "http://"; for
+// a relative one the key made of the resolved parts.
+uint32_t LinkHash(CRAWLER& crawler, int absolute);

@@ -1,0 +1,70 @@
+#include "engine/job_actions.h"
+
+#include "engine/job_table.h"
+#include "engine/link_queue.h"
+#include "engine/log_entry.h"
+#include "engine/views.h"
+
+#include <cstring>
+
+TypedResult AddTypedAddress(const char* typed, int format, int depth)
+{
+    char address[kAddressSize];
+    std::strncpy(address, typed, sizeof address - 1);
+    address[sizeof address - 1] = '\0';
+    // Scheme and host are case-blind; most servers tell /Gallery from /gallery.
+    char* hostEnd = std::strlen(address) > 7 ? std::strchr(address + 7, '/') : nullptr;
+    char* end = hostEnd ? hostEnd : address + std::strlen(address);
+    for (char* c = address; c < end; ++c)
+        if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
+    if (std::strlen(address) < 8 || std::strncmp(address, "http://", 7) != 0) {
+        AppendLog("Type correct url");
+        return TypedResult::Refused;
+    }
+    switch (AddScanJob(address, format, depth)) {
+    case AddResult::Added: return TypedResult::Added;
+    case AddResult::AlreadyPresent: return TypedResult::AlreadyPresent;
+    case AddResult::OutOfMemory: break;
+    }
+    AppendLog("Failed to insert Scan item(out of memory)");
+    return TypedResult::OutOfMemory;
+}
+
+int StopJobGracefully(SCANJOB* job)
+{
+    if (job->nState.load() != kJobProcessing) return 0;
+    {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        DropJobLinks(job);
+    }
+    job->nStopMode = kStopGraceful;
+    job->nState = kJobStopping;
+    Views().jobRowRedrawn(job);
+    return 1;
+}
+
+int StopJobImmediately(SCANJOB* job)
+{
+    if (job->nState.load() == kJobProcessing) {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        DropJobLinks(job);
+    }
+    job->nStopMode = kStopImmediate;
+    job->nState = kJobStopping;
+    Views().jobRowRedrawn(job);
+    return 1;
+}
+
+int RescanJob(SCANJOB* job)
+{
+    int32_t state = job->nState.load();
+    if (state != kJobComplete && state != kJobStopped) return 0;
+    job->nStopMode = kStopNone;
+    job->nLeft = 0;
+    job->nFound = 0;
+    job->nSize = 0;
+    job->nFiles = 0;
+    job->nState = kJobQueued;
+    Views().jobRowRedrawn(job);
+    return 1;
+}

@@ -1,0 +1,73 @@
+#include "engine/pool.h"
+
+#include "engine/job_table.h"
+#include "platform/clock.h"
+#include "settings/settings.h"
+
+#include <memory>
+#include <new>
+#include <system_error>
+#include <thread>
+
+int PoolWorkerStep(POOLWORKER& w)
+{
+    CRAWLER& c = w.crawler;
+    SCANJOB* job = nullptr;
+    int level;
+    {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        level = TakeNextLink(&job, &c.base);
+        if (job != nullptr) job->nActive.fetch_add(1);
+    }
+    if (job == nullptr) {
+        if (w.busy) {
+            w.busy = false;
+            gCounters.nBusyWorkers.fetch_sub(1);
+        }
+        return 1000;
+    }
+    if (!w.busy) {
+        w.busy = true;
+        gCounters.nBusyWorkers.fetch_add(1);
+    }
+
+    if (job->nStopMode.load() != kStopNone) {
+        // A link of a job being stopped: the whole queue goes, the link with it.
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        DropJobLinks(job);
+    } else if (FetchPage(job->nStopMode, &c.base, c.page) > 0) {
+        ScanPage(c, job, level);
+        CrawlLocalLinks(c, job);
+    }
+    // The job may finish and be released once nActive reaches 0: nothing touches it after.
+    job->nActive.fetch_sub(1);
+    return 0;
+}
+
+void PoolWorker()
+{
+    std::unique_ptr<POOLWORKER> worker(new (std::nothrow) POOLWORKER);
+    if (!worker) return;
+    for (;;) {
+        int pause = PoolWorkerStep(*worker);
+        if (pause > 0) PauseMs(pause);
+    }
+}
+
+int StartPool()
+{
+    int wanted = gSettings.nThreads < 0 ? 0 : gSettings.nThreads > kMaxPoolWorkers ? kMaxPoolWorkers : gSettings.nThreads;
+    int started = 0;
+    int failures = 0;
+    while (started < wanted && failures < 200) {
+        try {
+            std::thread(PoolWorker).detach();
+            ++started;
+            failures = 0;
+        } catch (const std::system_error&) {
+            ++failures;
+            PauseMs(1000);
+        }
+    }
+    return started;
+}

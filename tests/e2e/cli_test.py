@@ -1,0 +1,179 @@
+#!/usr/bin/env python3
+"""End-to-end runs of zorvel-cli against the generated site on the test nginx.
+
+Usage: cli_test.py [--wine WINE_RUN] CLI NET_DIR SCENARIO
+CLI is the zorvel-cli binary; with --wine it is a Windows build run through WINE_RUN.
+Each scenario runs the program as a user would and compares the downloaded files with the
+set the crawl rules predict, byte for byte, and the exit status and log lines with theirs.
+"""
+import argparse
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+args = None
+ports = {}
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL:", message)
+
+
+def local_path(path):
+    """A path as the program under test names it."""
+    return "Z:" + path.replace("/", "\\") if args.wine else path
+
+
+def command(*cli_args):
+    base = [args.wine, "win64", args.cli] if args.wine else [args.cli]
+    return base + list(cli_args)
+
+
+def run(*cli_args, timeout=120):
+    started = time.time()
+    result = subprocess.run(command(*cli_args), stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                            timeout=timeout)
+    print(f"$ zorvel-cli {' '.join(cli_args)}  -> {result.returncode} in {time.time() - started:.1f} s")
+    print(result.stdout, end="")
+    print(result.stderr, end="", file=sys.stderr)
+    return result
+
+
+def site(path):
+    return f"http://127.0.0.1:{ports['nginx']}{path}"
+
+
+def saved(folder):
+    return sorted(os.listdir(folder))
+
+
+def served(name):
+    """The served bytes of a saved file name (host+path with "/" as "+")."""
+    path = name.split("+", 1)[1].replace("+", "/")
+    with open(os.path.join(ports["root"], path), "rb") as f:
+        return f.read()
+
+
+def check_bytes(folder):
+    for name in saved(folder):
+        with open(os.path.join(folder, name), "rb") as f:
+            check(f.read() == served(name), f"{name} differs from the served file")
+
+
+def expect_files(folder, files):
+    want = sorted("127.0.0.1+" + f.replace("/", "+") for f in files)
+    check(saved(folder) == want, f"saved {saved(folder)}, expected {want}")
+    check_bytes(folder)
+
+
+STAMP = r"\d\d/\d\d/\d\d \d\d:\d\d:\d\d : "
+
+
+def scenario_depth(out):
+    result = run("-d", "2", "-o", local_path(out), site("/crawl/index.html"))
+    check(result.returncode == 0, f"exit status {result.returncode}")
+    expect_files(out, ["crawl/f0.jpg", "crawl/ff.jpg", "crawl/f1.jpg", "crawl/f1b.jpg", "crawl/f1c.jpg",
+                       "crawl/f2.jpg", "crawl/f2b.jpg"])
+    check(re.search(STAMP + re.escape(f"Added to Scanning Address List( {site('/crawl/index.html')} )"),
+                    result.stdout), "no time-stamped Added line")
+    check(re.search(STAMP + re.escape(f"Complete ( {site('/crawl/index.html')} )"), result.stdout),
+          "no time-stamped Complete line")
+    check(re.search(r"Complete\s+Image R-2\s+3\s+7\s+", result.stdout), "summary row")
+    check("Total: 7 files" in result.stdout, "total line")
+
+
+def scenario_jobs(out):
+    ini_dir = tempfile.mkdtemp(dir=out + "/..")
+    ini = os.path.join(ini_dir, "Zorvel.ini")
+    with open(ini, "w") as f:
+        f.write("[ADVANCED_OPTION]\nnDownSizeLimit=1000\nnUrlLinks=2\n")
+    before = open(ini).read()
+    result = run("-f", "any", "-d", "R-1", "-o", local_path(out), "--ini-dir", local_path(ini_dir), "--min-size", "0",
+                 site("/limit/index.html"), site("/crawl/missing.html"), "ftp://127.0.0.1/x",
+                 f"HTTP://127.0.0.1:{ports['nginx']}/LIMIT/INDEX.HTML")  # the same job in other letter case
+    check(result.returncode == 0, f"exit status {result.returncode}")
+    check("Type correct url" in result.stdout, "bad address not refused")
+    check("Already in Scanning Address List(" in result.stdout, "duplicate not refused")
+    check(result.stdout.count("Complete ( ") == 2, "two jobs complete")
+    # nUrlLinks=2 from the settings file, the minimum size overridden to 0 for this run.
+    expect_files(out, ["limit/f0.jpg", "limit/f1.jpg"])
+    check(open(ini).read() == before, "the settings file was written")
+
+
+def scenario_usage(out):
+    check(run().returncode == 2, "no address: status 2")
+    check(run("--depth", "4", site("/")).returncode == 2, "bad depth: status 2")
+    check(run("--bogus", site("/")).returncode == 2, "unknown option: status 2")
+    check(run("-o", local_path(out), "https://127.0.0.1/").returncode == 2, "no valid address: status 2")
+    helped = run("--help")
+    check(helped.returncode == 0 and "--time-limit" in helped.stdout, "--help")
+
+
+def interrupted(out, times):
+    process = subprocess.Popen(command("-o", out, site("/slow/index.html")), stdin=subprocess.DEVNULL,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    deadline = time.time() + 20
+    while time.time() < deadline and not any(n.endswith(".part") for n in os.listdir(out)):
+        time.sleep(0.05)
+    check(any(n.endswith(".part") for n in os.listdir(out)), "the transfer did not start")
+    time.sleep(0.5)
+    for _ in range(times):
+        process.send_signal(signal.SIGINT)
+        time.sleep(0.3)
+    stdout, stderr = process.communicate(timeout=60)
+    print(stdout, end="")
+    print(stderr, end="", file=sys.stderr)
+    check(process.returncode == 1, f"exit status {process.returncode}, expected 1")
+    check("Stopped ( " in stdout, "no Stopped line")
+    check(not any(n.endswith(".part") for n in os.listdir(out)), "a temporary file was left behind")
+    return stdout
+
+
+def scenario_graceful(out):
+    interrupted(out, 1)
+    expect_files(out, ["slow/big.jpg"])  # the running transfer finishes
+
+
+def scenario_immediate(out):
+    started = time.time()
+    interrupted(out, 2)
+    check(saved(out) == [], f"saved {saved(out)} after an immediate stop")
+    check(time.time() - started < 5, "the immediate stop took too long")
+
+
+def main():
+    global args
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--wine")
+    parser.add_argument("cli")
+    parser.add_argument("net_dir")
+    parser.add_argument("scenario")
+    args = parser.parse_args()
+    with open(os.path.join(args.net_dir, "ports")) as f:
+        for line in f:
+            key, value = line.split()
+            ports[key] = value
+    work = tempfile.mkdtemp(prefix="zorvel-e2e-")
+    out = os.path.join(work, "out")
+    os.mkdir(out)
+    try:
+        globals()["scenario_" + args.scenario](out)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    if failures:
+        print(f"{args.scenario}: {len(failures)} check(s) failed")
+        return 1
+    print(f"{args.scenario}: passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,197 @@
+// Whole crawls run on the test's own thread: the crawl thread's body, then pool-worker rounds
+// until the shared queue is empty, against the generated site on nginx.
+#include "engine/crawler.h"
+#include "engine/pool.h"
+#include "engine/scheduler.h"
+#include "engine/visited_table.h"
+#include "net_fixture.h"
+#include "support/recording_views.h"
+
+#include <algorithm>
+#include <memory>
+#include <set>
+
+namespace {
+
+class Crawl : public NetTest {
+protected:
+    std::unique_ptr<POOLWORKER> worker = std::make_unique<POOLWORKER>();
+
+    void SetUp() override
+    {
+        NetTest::SetUp();
+        InstallRecordingViews();
+    }
+    void TearDown() override
+    {
+        ResetViews();
+        NetTest::TearDown();
+    }
+
+    // Adds a job and starts it as the scheduler would, without a thread.
+    SCANJOB* Start(const std::string& path, int format, int depth)
+    {
+        std::string address = "http://127.0.0.1:" + std::to_string(servers.nginx) + path;
+        EXPECT_EQ(AddScanJob(address.c_str(), format, depth), AddResult::Added);
+        SCANJOB* job;
+        {
+            std::lock_guard<std::mutex> lock(gEngineLock);
+            job = JobAt(JobCount() - 1);
+        }
+        EXPECT_TRUE(MakeVisitedTable(job));
+        job->nState = kJobProcessing;
+        job->nActive = 1;
+        return job;
+    }
+
+    // The crawl thread's work, then the pool's, then the recount that finishes the job.
+    void RunToEnd(SCANJOB* job)
+    {
+        CrawlJob(job);
+        EXPECT_EQ(job->nActive.load(), 0);
+        for (int rounds = 0; rounds < 1000 && PoolWorkerStep(*worker) == 0; ++rounds) {
+        }
+        RecountJobStates();
+    }
+
+    std::set<std::string> Saved() const
+    {
+        std::set<std::string> names;
+        for (const std::string& name : FolderFiles()) names.insert(name);
+        return names;
+    }
+
+    std::set<std::string> Expected(const std::string& folder, std::initializer_list<const char*> files) const
+    {
+        std::set<std::string> names;
+        for (const char* f : files) names.insert("127.0.0.1+" + folder + "+" + f);
+        return names;
+    }
+
+    void ExpectServedBytes()
+    {
+        for (const std::string& name : FolderFiles()) {
+            std::string path = name.substr(name.find('+'));
+            std::replace(path.begin(), path.end(), '+', '/');
+            EXPECT_EQ(ReadWholeFile(folder.File(name)), ReadWholeFile(servers.root + path)) << name;
+        }
+    }
+};
+
+TEST_F(Crawl, DepthDecidesWhichPagesAreScanned)
+{
+    struct Case {
+        int depth;
+        std::set<std::string> files;
+        int found;
+    } cases[] = {
+        {0, Expected("crawl", {"f0.jpg"}), 0},
+        {1, Expected("crawl", {"f0.jpg", "ff.jpg", "f1.jpg", "f1b.jpg", "f1c.jpg"}), 2},
+        {2, Expected("crawl", {"f0.jpg", "ff.jpg", "f1.jpg", "f1b.jpg", "f1c.jpg", "f2.jpg", "f2b.jpg"}), 3},
+        {3, Expected("crawl", {"f0.jpg", "ff.jpg", "f1.jpg", "f1b.jpg", "f1c.jpg", "f2.jpg", "f2b.jpg", "f3.jpg"}), 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.depth);
+        for (const std::string& name : FolderFiles()) std::filesystem::remove(folder.File(name));
+        ResetEngineForTest();
+        SCANJOB* job = Start("/crawl/index.html", kFormatImage, c.depth);
+        RunToEnd(job);
+        EXPECT_EQ(job->nState.load(), kJobComplete);
+        EXPECT_EQ(Saved(), c.files);
+        // The start page links l1b twice and itself once: each is queued once, and the start
+        // page, never marked as visited, is fetched once more by a worker.
+        EXPECT_EQ(job->nFound.load(), c.found);
+        EXPECT_EQ(job->nFiles.load(), static_cast<int>(c.files.size()));
+        EXPECT_EQ(job->pVisited.load(), nullptr);
+        ExpectServedBytes();
+    }
+    EXPECT_EQ(Recorded().logLines.back(), "Complete ( http://127.0.0.1:" + std::to_string(servers.nginx) +
+                                              "/crawl/index.html )");
+}
+
+TEST_F(Crawl, ImageSourcesOnlyWhenWanted)
+{
+    gSettings.bCheckIMGSRC = 1;
+    RunToEnd(Start("/crawl/index.html", kFormatImage, 0));
+    EXPECT_EQ(Saved(), Expected("crawl", {"f0.jpg", "img0.jpg"}));
+
+    // The option applies to Image jobs only.
+    for (const std::string& name : FolderFiles()) std::filesystem::remove(folder.File(name));
+    RunToEnd(Start("/crawl/index.html?any", kFormatAny, 0));
+    EXPECT_EQ(Saved(), Expected("crawl", {"f0.jpg", "doc0.pdf", "song.mp3", "clip.avi", "notes.txt"}));
+}
+
+TEST_F(Crawl, EachClassTakesItsOwnFiles)
+{
+    struct Case {
+        int format;
+        std::set<std::string> files;
+    } cases[] = {
+        {kFormatImage, Expected("crawl", {"f0.jpg"})},  // not UPPER.JPG, x.jpeg or q.jpg?x=1
+        {kFormatAudio, Expected("crawl", {"song.mp3"})},
+        {kFormatVideo, Expected("crawl", {"clip.avi"})},
+        {kFormatDocument, Expected("crawl", {"doc0.pdf", "notes.txt"})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(FormatName(c.format));
+        for (const std::string& name : FolderFiles()) std::filesystem::remove(folder.File(name));
+        RunToEnd(Start("/crawl/index.html?" + std::to_string(c.format), c.format, 0));
+        EXPECT_EQ(Saved(), c.files);
+    }
+    ExpectServedBytes();
+}
+
+TEST_F(Crawl, LinkLimitBoundsTheSharedQueue)
+{
+    gSettings.nUrlLinks = 3;
+    SCANJOB* job = Start("/limit/index.html", kFormatImage, 1);
+    RunToEnd(job);
+    EXPECT_EQ(job->nFound.load(), 3);
+    EXPECT_EQ(Saved(), Expected("limit", {"f0.jpg", "f1.jpg", "f2.jpg"}));
+}
+
+TEST_F(Crawl, FilesAlreadyPresentAndTheMinimumSize)
+{
+    WriteWholeFile(folder.File("127.0.0.1+limit+f1.jpg"), "kept");
+    gSettings.nDownSizeLimit = 0;
+    RunToEnd(Start("/limit/index.html", kFormatImage, 1));
+    EXPECT_EQ(ReadWholeFile(folder.File("127.0.0.1+limit+f1.jpg")), "kept");
+    EXPECT_EQ(Saved().size(), 5u);
+
+    // 1 KB: the files of 1,000 to 1,004 bytes are all too small.
+    for (const std::string& name : FolderFiles()) std::filesystem::remove(folder.File(name));
+    gSettings.nDownSizeLimit = 1;
+    RunToEnd(Start("/limit/index.html?small", kFormatImage, 1));
+    EXPECT_TRUE(Saved().empty());
+}
+
+TEST_F(Crawl, FailedStartPageCompletesWithNothingFound)
+{
+    SCANJOB* job = Start("/crawl/missing.html", kFormatAny, 3);
+    RunToEnd(job);
+    EXPECT_EQ(job->nState.load(), kJobComplete);
+    EXPECT_EQ(job->nFound.load(), 0);
+    EXPECT_TRUE(Saved().empty());
+}
+
+TEST_F(Crawl, StoppedJobsLinksAreDroppedNotFetched)
+{
+    SCANJOB* job = Start("/crawl/index.html", kFormatImage, 3);
+    CrawlJob(job);  // the shared queue now holds the start page's absolute links
+    EXPECT_GT(job->nLeft.load(), 0);
+    // A worker that takes a link just as the job's stop mode is set (before its state follows)
+    // drops the whole queue with that link and fetches nothing.
+    job->nStopMode = kStopGraceful;
+    std::set<std::string> before = Saved();
+    EXPECT_EQ(PoolWorkerStep(*worker), 0);
+    EXPECT_EQ(job->nLeft.load(), 0);
+    EXPECT_EQ(gCounters.nBusyWorkers.load(), 1);
+    EXPECT_EQ(PoolWorkerStep(*worker), 1000);
+    EXPECT_EQ(gCounters.nBusyWorkers.load(), 0);
+    EXPECT_EQ(Saved(), before);
+    job->nState = kJobStopping;
+    RecountJobStates();
+    EXPECT_EQ(job->nState.load(), kJobStopped);
+}
+
+}  // namespace
