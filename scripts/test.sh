@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every configuration and runs every test:
-#   native, native under AddressSanitizer and UndefinedBehaviorSanitizer,
-#   and the Windows cross build under Wine.
+#   native, native under AddressSanitizer and UndefinedBehaviorSanitizer, native under
+#   ThreadSanitizer, and the Windows cross build under Wine.
 # Usage: scripts/test.sh   (build folders go to build/ beside the sources)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,6 +38,9 @@ run_tests native
 
 build sanitize -DCMAKE_BUILD_TYPE=Debug -DZORVEL_SANITIZE=address,undefined
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_tests sanitize
+
+build tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEL_SANITIZE=thread
+TSAN_OPTIONS=halt_on_error=1 run_tests tsan
 
 # The product is the 32-bit build; it must build cleanly everywhere. Its tests run under Wine
 # only where the kernel runs 32-bit programs: some machines have that switched off, and there
