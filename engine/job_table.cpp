@@ -6,6 +6,7 @@
 #include "engine/views.h"
 #include "engine/visited_table.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -111,6 +112,14 @@ int FirstQueuedJob(SCANJOB** job)
     }
     *job = nullptr;
     return -1;
+}
+
+bool ReorderJobs(const std::vector<SCANJOB*>& order)
+{
+    std::lock_guard<std::mutex> lock(gEngineLock);
+    if (order.size() != gJobs.size() || !std::is_permutation(order.begin(), order.end(), gJobs.begin())) return false;
+    gJobs = order;
+    return true;
 }
 
 void ResetEngineForTest()

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 // Guards the table's membership and order, every job's shared link queue with nFound and
 // nLeft, and the test that a job has no work left. Never held across a transfer, a file
@@ -56,6 +57,10 @@ void ForEachJob(Fn&& fn)
     for (int index = 0, count = JobCount(); index < count; ++index)
         if (!fn(JobAt(index))) return;
 }
+
+// Puts the table in the order of `order`, which must hold exactly the table's jobs (the job
+// list's rows after a sort). Takes the engine lock. False, and no change, otherwise.
+bool ReorderJobs(const std::vector<SCANJOB*>& order);
 
 // Tests only: empties the table, releasing every record, and zeroes the counters.
 void ResetEngineForTest();

@@ -9,3 +9,7 @@ esac
 export WINEPREFIX WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko: the prefix must not try to fetch or install them.
 export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+# Window tests name the file in which their Xvfb fixture wrote its display.
+if [ -n "${ZORVEL_DISPLAY_FILE:-}" ] && [ -f "$ZORVEL_DISPLAY_FILE" ]; then
+  export DISPLAY="$(cat "$ZORVEL_DISPLAY_FILE")"
+fi

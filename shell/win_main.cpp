@@ -1,0 +1,22 @@
+// Zorvel.exe: the window program.
+#include "resources/resource_ids.h"
+#include "shell/main_window.h"
+#include "shell/startup.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int show)
+{
+    LoadStringA(instance, IDS_APP_TITLE, gMain.title, sizeof gMain.title);
+    LoadStringA(instance, IDS_WINDOW_CLASS, gMain.className, sizeof gMain.className);
+    EnsureSingleInstance(commandTail);
+    StartUp(instance, commandTail);
+    if (!CreateMainWindow(show)) return 0;
+
+    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_MAIN));
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (TranslateAcceleratorA(message.hwnd, accelerators, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}

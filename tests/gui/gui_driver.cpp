@@ -1,0 +1,127 @@
+// Drives a running Zorvel.exe from outside, the way a user would: types into the address
+// box, presses buttons, switches pages, reads the title and the log, closes the window.
+//
+//   gui_driver scan ADDRESS FILES SECONDS   type ADDRESS, press Scan it, wait until the title
+//                                           reads "Zorvel 2.0 - FILES files" (FILES "-": do not
+//                                           wait); prints the log
+//   gui_driver page N                       show page N (0 Search, 1 Download, 2 Bookmark)
+//   gui_driver address                      print the address box's text
+//   gui_driver log                          print the activity log
+//   gui_driver wait-title TEXT SECONDS      wait until the title is TEXT
+//   gui_driver close                        close the window and wait until it is gone
+// Exit status 0 on success, 1 on a time-out or a missing window.
+#include "resources/resource_ids.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+HWND FindMain(int seconds)
+{
+    for (int i = 0; i < seconds * 10; ++i) {
+        if (HWND window = FindWindowA("Zorvel", nullptr)) return window;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+std::vector<HWND> Children(HWND window, const char* className)
+{
+    struct Search {
+        const char* className;
+        std::vector<HWND> found;
+    } search{className, {}};
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            char name[64];
+            GetClassNameA(child, name, sizeof name);
+            if (lstrcmpiA(name, s->className) == 0) s->found.push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string Text(HWND window)
+{
+    LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+// The edit controls in creation order: keyword box, address box, activity log.
+HWND AddressBox(HWND main) { return Children(main, "Edit").at(1); }
+HWND Log(HWND main) { return Children(main, "Edit").at(2); }
+
+HWND VisibleButton(HWND main, const char* caption)
+{
+    for (HWND button : Children(main, "Button"))
+        if (IsWindowVisible(button) && Text(button) == caption) return button;
+    return nullptr;
+}
+
+bool WaitTitle(HWND main, const std::string& title, int seconds)
+{
+    for (int i = 0; i < seconds * 10; ++i) {
+        if (Text(main) == title) return true;
+        Sleep(100);
+    }
+    std::fprintf(stderr, "title is \"%s\", not \"%s\"\n", Text(main).c_str(), title.c_str());
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) return 2;
+    std::string verb = argv[1];
+    HWND main = FindMain(30);
+    if (main == nullptr) {
+        std::fprintf(stderr, "no Zorvel window\n");
+        return 1;
+    }
+    if (verb == "scan" && argc == 5) {
+        SetWindowTextA(AddressBox(main), argv[2]);
+        HWND scan = VisibleButton(main, "Scan it");
+        if (scan == nullptr) return 1;
+        SendMessageA(main, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(scan));
+        bool ok = std::strcmp(argv[3], "-") == 0 ||
+                  WaitTitle(main, std::string("Zorvel 2.0 - ") + argv[3] + " files", std::atoi(argv[4]));
+        std::printf("%s\n", Text(Log(main)).c_str());
+        return ok ? 0 : 1;
+    }
+    if (verb == "page" && argc == 3) {
+        const int commands[] = {IDM_VIEW_SEARCH, IDM_VIEW_DOWNLOAD, IDM_VIEW_BOOKMARK};
+        SendMessageA(main, WM_COMMAND, MAKEWPARAM(commands[std::atoi(argv[2]) % 3], 0), 0);
+        return 0;
+    }
+    if (verb == "log") {
+        std::printf("%s\n", Text(Log(main)).c_str());
+        return 0;
+    }
+    if (verb == "address") {
+        std::printf("%s\n", Text(AddressBox(main)).c_str());
+        return 0;
+    }
+    if (verb == "wait-title" && argc == 4) return WaitTitle(main, argv[2], std::atoi(argv[3])) ? 0 : 1;
+    if (verb == "close") {
+        DWORD process = 0;
+        GetWindowThreadProcessId(main, &process);
+        HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        bool gone = handle == nullptr || WaitForSingleObject(handle, 20000) == WAIT_OBJECT_0;
+        return gone ? 0 : 1;
+    }
+    return 2;
+}
