@@ -22,10 +22,16 @@
 
 namespace {
 
+std::vector<HWND> Children(HWND window, const char* className);
+
+// The main window once it is shown with all its controls (it exists a moment before that).
 HWND FindMain(int seconds)
 {
     for (int i = 0; i < seconds * 10; ++i) {
-        if (HWND window = FindWindowA("Zorvel", nullptr)) return window;
+        HWND window = FindWindowA("Zorvel", nullptr);
+        if (window && IsWindowVisible(window) && Children(window, "Edit").size() == 3 &&
+            Children(window, "msctls_statusbar32").size() == 1)
+            return window;
         Sleep(100);
     }
     return nullptr;

@@ -54,17 +54,17 @@ grep -q "Complete ( $site/crawl/index.html )" "$work/log1.txt" || fail "no Compl
 # A slow file: the window during a transfer.
 driver scan "$site/slow/index.html" - 0 >/dev/null
 for _ in $(seq 1 100); do
-  ls "$downloads" | grep -q '\.part$' && break
+  ls -A "$downloads" | grep -q '\.part$' && break
   sleep 0.1
 done
-sleep 1
+sleep 2.5
 mkdir -p "$shots"
-import -window root "$shots/download-page.png"
+import -window root -trim +repage "$shots/download-page.png"
 driver wait-title "Zorvel 2.0 - 6 files" 60 || fail "the slow file did not arrive"
 cmp -s "$downloads/127.0.0.1+slow+big.jpg" "$root/slow/big.jpg" || fail "big.jpg differs"
 
-driver page 0 && sleep 0.5 && import -window root "$shots/search-page.png"
-driver page 2 && sleep 0.5 && import -window root "$shots/bookmark-page.png"
+driver page 0 && sleep 0.5 && import -window root -trim +repage "$shots/search-page.png"
+driver page 2 && sleep 0.5 && import -window root -trim +repage "$shots/bookmark-page.png"
 driver page 1
 
 # A second start hands its address to the running window and ends with 0.
@@ -75,5 +75,5 @@ kill -0 "$zorvel" 2>/dev/null || fail "the first instance ended"
 driver log | tr -d '\r' | sed -n '/./p'
 driver close || fail "the window did not close"
 wait "$zorvel" || true
-ls "$downloads" | grep -q '\.part$' && fail "a temporary file was left"
+ls -A "$downloads" | grep -q '\.part$' && fail "a temporary file was left"
 echo "gui end to end: passed"
