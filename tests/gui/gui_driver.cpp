@@ -37,22 +37,24 @@ HWND FindMain(int seconds)
     return nullptr;
 }
 
+struct ChildSearch {
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM data)
+{
+    auto* search = reinterpret_cast<ChildSearch*>(data);
+    char name[64];
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, search->className) == 0) search->found.push_back(child);
+    return TRUE;
+}
+
 std::vector<HWND> Children(HWND window, const char* className)
 {
-    struct Search {
-        const char* className;
-        std::vector<HWND> found;
-    } search{className, {}};
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            char name[64];
-            GetClassNameA(child, name, sizeof name);
-            if (lstrcmpiA(name, s->className) == 0) s->found.push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ChildSearch search{className, {}};
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -71,3 +71,19 @@ for i in range(5):
 # A file that takes seconds to arrive (nginx sends /slow/ at 100 KB/s): for stops mid-transfer.
 write("slow/index.html", b'<a href="big.jpg">big</a>')
 write("slow/big.jpg", rng.randbytes(600 * 1024))
+
+# A chain in which every page is reachable one way only, so the pages a crawl reaches do not
+# depend on which thread gets there first: a* through relative links, b* through absolute ones.
+chain = f"http://127.0.0.1:{port}/chain/"
+for name, text in {
+    "index.html": f'<a href="c0.jpg">c0</a> <a href="a.html">a</a> <a href="{chain}b.html">b</a>',
+    "a.html": '<a href="a1.jpg">a1</a> <a href="a2.html">a2</a>',
+    "a2.html": '<a href="a2.jpg">a2</a> <a href="a3.html">a3</a>',
+    "a3.html": '<a href="a3.jpg">a3</a>',
+    "b.html": f'<a href="b1.jpg">b1</a> <a href="{chain}b2.html">b2</a>',
+    "b2.html": '<a href="b2.jpg">b2</a> <a href="b3.html">b3</a>',
+    "b3.html": '<a href="b3.jpg">b3</a>',
+}.items():
+    write("chain/" + name, text.encode())
+for name in ("c0", "a1", "a2", "a3", "b1", "b2", "b3"):
+    write(f"chain/{name}.jpg", rng.randbytes(rng.randrange(500, 5000)))
