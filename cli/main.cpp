@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/net.h"
+#include "search/search.h"
 #include "settings/settings.h"
 
 #include <atomic>
@@ -99,6 +100,29 @@ int PrintSummary(int64_t seconds)
     return status;
 }
 
+// Runs the search on this thread, as the Search and More Result buttons would, and prints the
+// results with their ranks. False when the keyword was refused or no page came.
+bool SearchFromTerminal(const std::string& keyword, int engine, int pages, std::vector<std::string>* found)
+{
+    if (keyword.size() < 4 || keyword.size() > 62) {
+        std::fprintf(stderr, "zorvel-cli: the keyword must have 4 to 62 characters\n");
+        return false;
+    }
+    for (int page = 0; page < pages; ++page) {
+        if (page == 0)
+            RunSearch(keyword.c_str(), engine);
+        else
+            RunMoreResults(engine);
+        if (gSearch.nPageCount[engine] != page + 1) return page > 0;
+        for (const SEARCHRESULT& result : TakeSearchResults()) {
+            std::printf("%s_%d %s\n", result.nEngine == kEngineGoogle ? "G" : "Y", result.nRank, result.szAddress);
+            found->push_back(result.szAddress);
+        }
+    }
+    std::fflush(stdout);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -113,7 +137,7 @@ int main(int argc, char** argv)
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (options.addresses.empty()) {
+    if (options.addresses.empty() && options.search.empty()) {
         std::fprintf(stderr, "zorvel-cli: no address given\n\n%s", kUsage);
         return 2;
     }
@@ -133,6 +157,18 @@ int main(int argc, char** argv)
     }
 
     InstallTerminalViews(ZORVEL_ISATTY(1) != 0);
+
+    if (!options.search.empty()) {
+        if (!options.googleHost.empty())
+            std::snprintf(gSearchHosts[0], sizeof gSearchHosts[0], "%s", options.googleHost.c_str());
+        if (!options.yahooHost.empty())
+            std::snprintf(gSearchHosts[1], sizeof gSearchHosts[1], "%s", options.yahooHost.c_str());
+        std::vector<std::string> found;
+        if (!SearchFromTerminal(options.search, options.engine, options.pages, &found)) return 1;
+        if (!options.scanResults) return 0;
+        options.addresses.insert(options.addresses.end(), found.begin(), found.end());
+        if (options.addresses.empty()) return 0;
+    }
     std::signal(SIGINT, OnInterrupt);
     int64_t started = ClockNow();
     StartPool();

@@ -27,6 +27,13 @@ const char* const kUsage =
     "      --size-limit MB   stop all jobs past this many MB downloaded (default 1000)\n"
     "      --free-space MB   stop all jobs when the download folder's disk has less free (default 100)\n"
     "      --image-src on|off  take image sources as links in Image jobs (default off)\n"
+    "\n"
+    "Web search (the results are listed with their ranks; nothing is scanned unless --scan):\n"
+    "      --search KEYWORD  send KEYWORD (4 to 62 ASCII characters) to the web search\n"
+    "      --engine NAME     google or yahoo (default google)\n"
+    "      --pages N         result pages to fetch, 1 to 10 (default 1)\n"
+    "      --scan            scan every result as a job, with the format and depth above\n"
+    "      --google-host H, --yahoo-host H   the search hosts (host or host:port)\n"
     "  -h, --help            show this text\n"
     "\n"
     "Ctrl-C once stops all jobs gracefully (running transfers finish); twice stops them at once.\n"
@@ -71,6 +78,10 @@ bool ParseOptions(int argc, const char* const* argv, CLIOPTIONS* o, std::string*
             o->help = true;
             continue;
         }
+        if (std::strcmp(arg, "--scan") == 0) {
+            o->scanResults = true;
+            continue;
+        }
         if (i + 1 >= argc) {
             *error = std::string(arg) + " needs a value";
             return false;
@@ -92,6 +103,26 @@ bool ParseOptions(int argc, const char* const* argv, CLIOPTIONS* o, std::string*
             }
         } else if (std::strcmp(arg, "-o") == 0 || std::strcmp(arg, "--output") == 0) {
             o->output = value;
+        } else if (std::strcmp(arg, "--search") == 0) {
+            o->search = value;
+        } else if (std::strcmp(arg, "--engine") == 0) {
+            if (strcasecmp(value, "google") == 0)
+                o->engine = 0;
+            else if (strcasecmp(value, "yahoo") == 0)
+                o->engine = 1;
+            else {
+                *error = "--engine takes google or yahoo";
+                return false;
+            }
+        } else if (std::strcmp(arg, "--pages") == 0) {
+            if (!ParseNumber(value, 1, 10, &o->pages)) {
+                *error = "--pages takes a number from 1 to 10";
+                return false;
+            }
+        } else if (std::strcmp(arg, "--google-host") == 0) {
+            o->googleHost = value;
+        } else if (std::strcmp(arg, "--yahoo-host") == 0) {
+            o->yahooHost = value;
         } else if (std::strcmp(arg, "--ini-dir") == 0) {
             o->iniDir = value;
         } else if (std::strcmp(arg, "--image-src") == 0) {

@@ -11,6 +11,11 @@ struct CLIOPTIONS {
     std::string output;  // the download folder for this run; empty keeps the settings file's
     // Settings for this run only; -1 keeps the settings file's value.
     int threads = -1, links = -1, minSize = -1, timeLimit = -1, sizeLimit = -1, freeSpace = -1, imageSrc = -1;
+    std::string search;     // a keyword: list the web search's results
+    int engine = 0;         // 0 Google, 1 Yahoo
+    int pages = 1;          // result pages: the first, then More Result
+    bool scanResults = false;
+    std::string googleHost, yahooHost;
     bool help = false;
     std::vector<std::string> addresses;
 };

@@ -5,6 +5,7 @@
 #include "engine/size_text.h"
 #include "engine/views.h"
 #include "platform/clock.h"
+#include "search/search.h"
 
 #include <cstdio>
 #include <cstring>
@@ -86,6 +87,22 @@ void PrintFatal(const char* message)
     std::fprintf(stderr, "Error: %s\n", message);
 }
 
+std::vector<SEARCHRESULT> gResults;
+
+void KeepResult(SEARCHRESULT* result)
+{
+    std::lock_guard<std::mutex> lock(gOutputLock);
+    gResults.push_back(*result);
+    delete result;
+}
+
+void ShowMessage(const char* text, const char* caption)
+{
+    std::lock_guard<std::mutex> lock(gOutputLock);
+    ClearStatus();
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+}
+
 VIEWS gTerminalViews = {};
 
 }  // namespace
@@ -97,7 +114,17 @@ void InstallTerminalViews(bool liveStatus)
     gTerminalViews.setStatusPart = SetStatusPart;
     gTerminalViews.setTitle = SetTitle;
     gTerminalViews.fatalError = PrintFatal;
+    gTerminalViews.searchResultAdded = KeepResult;
+    gTerminalViews.showMessage = ShowMessage;
     InstallViews(&gTerminalViews);
+}
+
+std::vector<SEARCHRESULT> TakeSearchResults()
+{
+    std::lock_guard<std::mutex> lock(gOutputLock);
+    std::vector<SEARCHRESULT> taken;
+    taken.swap(gResults);
+    return taken;
 }
 
 void EndLiveStatus()

@@ -3,8 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 void InstallTerminalViews(bool liveStatus);
+
+struct SEARCHRESULT;
+
+// The search results reported since the last call (the terminal keeps them until asked).
+std::vector<SEARCHRESULT> TakeSearchResults();
 
 // Clears the live status line so that the closing summary starts on a clean line.
 void EndLiveStatus();

@@ -1,5 +1,7 @@
 #include "engine/views.h"
 
+#include "search/search.h"
+
 #include <atomic>
 #include <cstdio>
 
@@ -12,10 +14,22 @@ void NoJobRow(SCANJOB*) {}
 void NoStatusLine(const char*) {}
 void NoDownloadItem(DOWNLOADITEM*) {}
 
+void DropResult(SEARCHRESULT* result)
+{
+    delete result;
+}
+void NoClear() {}
+void NoButtons(int, int) {}
+
 // Without a view the message still reaches whoever started the program.
 void PrintFatal(const char* message)
 {
     std::fprintf(stderr, "Error: %s\n", message);
+}
+
+void PrintMessage(const char* text, const char* caption)
+{
+    std::fprintf(stderr, "%s: %s\n", caption, text);
 }
 void NoDownloadList() {}
 
@@ -30,6 +44,10 @@ VIEWS gNoViews = {
     .downloadListRedrawn = NoDownloadList,
     .downloadItemRemoved = NoDownloadItem,
     .setJobStatusLine = NoStatusLine,
+    .searchResultAdded = DropResult,
+    .searchResultsCleared = NoClear,
+    .enableSearchButtons = NoButtons,
+    .showMessage = PrintMessage,
     .fatalError = PrintFatal,
 };
 
@@ -56,6 +74,10 @@ void InstallViews(VIEWS* views)
     FillDefault(views->downloadItemRemoved, gNoViews.downloadItemRemoved);
     FillDefault(views->setJobStatusLine, gNoViews.setJobStatusLine);
     FillDefault(views->fatalError, gNoViews.fatalError);
+    FillDefault(views->searchResultAdded, gNoViews.searchResultAdded);
+    FillDefault(views->searchResultsCleared, gNoViews.searchResultsCleared);
+    FillDefault(views->enableSearchButtons, gNoViews.enableSearchButtons);
+    FillDefault(views->showMessage, gNoViews.showMessage);
     gCurrent.store(views, std::memory_order_release);
 }
 

@@ -10,6 +10,7 @@
 
 struct SCANJOB;
 struct DOWNLOADITEM;
+struct SEARCHRESULT;
 
 struct VIEWS {
     // One activity-log message, without time stamp; the view formats the entry.
@@ -29,6 +30,13 @@ struct VIEWS {
     void (*downloadItemRemoved)(DOWNLOADITEM* item);
     // The job list's status line: the number of jobs per state.
     void (*setJobStatusLine)(const char* text);
+    // The web search: a result found (the view takes it over), the results cleared (the view
+    // releases its records), the Search and More Result buttons enabled or not.
+    void (*searchResultAdded)(SEARCHRESULT* result);
+    void (*searchResultsCleared)();
+    void (*enableSearchButtons)(int search, int more);
+    // A message the user must acknowledge (a message box in the window).
+    void (*showMessage)(const char* text, const char* caption);
     // A failure the program cannot go on from; the caller ends the process afterwards.
     void (*fatalError)(const char* message);
 };

@@ -1,10 +1,190 @@
-// The web search arrives with the search work; until then its page shows an empty list and
-// its buttons do nothing.
 #include "search/result_list_window.h"
 
-void SetUpResultListColumns() {}
-LRESULT ResultListNotify(const NMHDR*) { return 0; }
-LRESULT ResultListCustomDraw(NMLVCUSTOMDRAW*) { return CDRF_DODEFAULT; }
-void StartSearch() {}
-void StartMoreResults() {}
-void ScanSelectedResults() {}
+#include "engine/job_table.h"
+#include "engine/log_entry.h"
+#include "search/search.h"
+#include "shell/list_view.h"
+#include "shell/main_window.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kMenuDelete = 2010;
+constexpr int kMenuScan = 2011;
+constexpr int kMenuOpen = 2012;
+
+int gSortColumn = -1;
+bool gSortAscending = true;
+
+SEARCHRESULT* RowResult(int row)
+{
+    return reinterpret_cast<SEARCHRESULT*>(RowParam(gMain.resultsList, row));
+}
+
+int CALLBACK CompareResults(LPARAM first, LPARAM second, LPARAM column)
+{
+    const auto* a = reinterpret_cast<const SEARCHRESULT*>(first);
+    const auto* b = reinterpret_cast<const SEARCHRESULT*>(second);
+    int result = 0;
+    switch (column) {
+    case 0: result = lstrcmpiA(a->szAddress, b->szAddress); break;
+    case 1: result = a->nStatus - b->nStatus; break;
+    case 2: result = a->nEngine - b->nEngine; break;
+    case 3: result = a->nRank - b->nRank; break;
+    default: break;
+    }
+    int sign = result < 0 ? -1 : result > 0 ? 1 : 0;
+    return gSortAscending ? sign : -sign;
+}
+
+void EnableScanControls()
+{
+    BOOL any = ListView_GetSelectedCount(gMain.resultsList) > 0;
+    EnableWindow(gMain.searchFormatList, any);
+    EnableWindow(gMain.searchDepthList, any);
+    EnableWindow(gMain.searchScanButton, any);
+}
+
+void ShowContextMenu(const NMITEMACTIVATE* click)
+{
+    if (ListView_GetSelectedCount(gMain.resultsList) == 0) return;
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, kMenuDelete, "D&elete");
+    AppendMenuA(menu, MF_STRING, kMenuScan, "&Scan it");
+    AppendMenuA(menu, MF_STRING, kMenuOpen, "&Open Browser");
+    POINT point = click->ptAction;
+    ClientToScreen(gMain.resultsList, &point);
+    int command = TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_VERTICAL, point.x, point.y, gMain.window, nullptr);
+    DestroyMenu(menu);
+    if (command == kMenuDelete) DeleteSelectedResults();
+    if (command == kMenuScan) ScanSelectedResults();
+    if (command == kMenuOpen) OpenSelectedResult();
+}
+
+}  // namespace
+
+void SetUpResultListColumns()
+{
+    static const LISTCOLUMN kColumns[] = {{"Found Address", 530}, {"Status", 100}, {"Engine", 100}, {"Rank", 100}};
+    InsertColumns(gMain.resultsList, kColumns, 4);
+}
+
+LRESULT ResultListNotify(const NMHDR* header)
+{
+    switch (header->code) {
+    case LVN_GETDISPINFOA: {
+        auto* info = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header));
+        LVITEMA& cell = info->item;
+        if (!(cell.mask & LVIF_TEXT) || cell.pszText == nullptr || cell.cchTextMax <= 0) break;
+        cell.pszText[0] = '\0';
+        const SEARCHRESULT* r = RowResult(cell.iItem);
+        if (r == nullptr) break;
+        char text[32];
+        switch (cell.iSubItem) {
+        case 0: CopyCellText(cell, r->szAddress); break;
+        case 1: CopyCellText(cell, r->nStatus == 0 ? "Ready" : "Scaned"); break;
+        case 2: CopyCellText(cell, r->nEngine == kEngineGoogle ? "Google" : "Yahoo"); break;
+        case 3:
+            std::snprintf(text, sizeof text, r->nEngine == kEngineGoogle ? "G_%d" : "Y_%d", r->nRank);
+            CopyCellText(cell, text);
+            break;
+        default: break;
+        }
+        break;
+    }
+    case LVN_COLUMNCLICK: SortResultList(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem); break;
+    case NM_CLICK: EnableScanControls(); break;
+    case NM_RCLICK: ShowContextMenu(reinterpret_cast<const NMITEMACTIVATE*>(header)); break;
+    default: break;
+    }
+    return 0;
+}
+
+LRESULT ResultListCustomDraw(NMLVCUSTOMDRAW* draw)
+{
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+        draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
+        draw->clrTextBk = GetSysColor(COLOR_WINDOW);
+        const auto* r = reinterpret_cast<const SEARCHRESULT*>(draw->nmcd.lItemlParam);
+        if (draw->iSubItem != 1 || r == nullptr) return CDRF_DODEFAULT;
+        draw->clrText = r->nStatus == 0 ? RGB(0, 200, 0) : RGB(228, 107, 27);
+        return CDRF_NEWFONT;
+    }
+    default: return CDRF_DODEFAULT;
+    }
+}
+
+void SortResultList(int column)
+{
+    gSortAscending = !(column == gSortColumn && gSortAscending);
+    gSortColumn = column;
+    ListView_SortItems(gMain.resultsList, CompareResults, column);
+}
+
+void StartSearch()
+{
+    char keyword[64] = {};
+    *reinterpret_cast<WORD*>(keyword) = 62;  // EM_GETLINE reads at most this many characters
+    LRESULT length = SendMessageA(gMain.keywordBox, EM_GETLINE, 0, reinterpret_cast<LPARAM>(keyword));
+    keyword[length >= 0 && length <= 62 ? length : 62] = '\0';
+    StartSearchWith(keyword, static_cast<int>(SendMessageA(gMain.engineList, CB_GETCURSEL, 0, 0)));
+}
+
+void StartMoreResults()
+{
+    StartMoreResultsWith(static_cast<int>(SendMessageA(gMain.engineList, CB_GETCURSEL, 0, 0)));
+}
+
+void ScanSelectedResults()
+{
+    int format = static_cast<int>(SendMessageA(gMain.searchFormatList, CB_GETCURSEL, 0, 0));
+    int depth = static_cast<int>(SendMessageA(gMain.searchDepthList, CB_GETCURSEL, 0, 0));
+    for (int row = -1; (row = ListView_GetNextItem(gMain.resultsList, row, LVNI_SELECTED)) >= 0;) {
+        SEARCHRESULT* r = RowResult(row);
+        if (r == nullptr) continue;
+        if (AddScanJob(r->szAddress, format, depth) == AddResult::OutOfMemory) {
+            AppendLog("Failed to insert Scan item(out of memory)");
+            return;
+        }
+        r->nStatus = 1;
+        ListView_RedrawItems(gMain.resultsList, row, row);
+        UpdateWindow(gMain.resultsList);
+    }
+}
+
+void DeleteSelectedResults()
+{
+    for (int row; (row = ListView_GetNextItem(gMain.resultsList, -1, LVNI_SELECTED)) >= 0;) {
+        delete RowResult(row);
+        ListView_DeleteItem(gMain.resultsList, row);
+    }
+    EnableScanControls();
+}
+
+void OpenSelectedResult()
+{
+    int row = ListView_GetNextItem(gMain.resultsList, -1, LVNI_SELECTED);
+    if (const SEARCHRESULT* r = row >= 0 ? RowResult(row) : nullptr) OpenInBrowser(r->szAddress);
+}
+
+void AddResultRow(SEARCHRESULT* result)
+{
+    if (InsertRow(gMain.resultsList, ListView_GetItemCount(gMain.resultsList), result) < 0) delete result;
+}
+
+void ClearResultRows()
+{
+    for (int row = 0, count = ListView_GetItemCount(gMain.resultsList); row < count; ++row) delete RowResult(row);
+    ListView_DeleteAllItems(gMain.resultsList);
+    EnableScanControls();
+}
+
+void EnableSearchButtons(bool search, bool more)
+{
+    EnableWindow(gMain.searchButton, search);
+    EnableWindow(gMain.moreButton, more);
+}

@@ -5,6 +5,7 @@
 #include "engine/pool.h"
 #include "engine/scheduler.h"
 #include "platform/net.h"
+#include "search/search.h"
 #include "settings/settings.h"
 #include "shell/main_window.h"
 
@@ -52,6 +53,7 @@ void StartUp(HINSTANCE instance, const char* commandTail)
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Quillheath\\Zorvel", 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         Fail("Can't open Registry key. ReInstall please.");
+    bool pathFound = false;
     for (DWORD index = 0;; ++index) {
         char name[20];
         BYTE data[257] = {};
@@ -60,9 +62,14 @@ void StartUp(HINSTANCE instance, const char* commandTail)
         DWORD type = 0;
         LONG result = RegEnumValueA(key, index, name, &nameLength, nullptr, &type, data, &dataLength);
         if (result == ERROR_NO_MORE_ITEMS) break;
-        if (result != ERROR_SUCCESS || std::strcmp(name, "path") != 0) continue;
-        if (!SetCurrentDirectoryA(reinterpret_cast<const char*>(data))) Fail("Can't Set Current Directory. ReInstall please.");
-        break;
+        if (result != ERROR_SUCCESS || type != REG_SZ) continue;
+        const char* text = reinterpret_cast<const char*>(data);
+        // Optional: the web-search hosts, for a site that mirrors or stands in for a service.
+        if (std::strcmp(name, "googleHost") == 0) std::snprintf(gSearchHosts[0], sizeof gSearchHosts[0], "%s", text);
+        if (std::strcmp(name, "yahooHost") == 0) std::snprintf(gSearchHosts[1], sizeof gSearchHosts[1], "%s", text);
+        if (std::strcmp(name, "path") != 0 || pathFound) continue;
+        pathFound = true;
+        if (!SetCurrentDirectoryA(text)) Fail("Can't Set Current Directory. ReInstall please.");
     }
     RegCloseKey(key);
 

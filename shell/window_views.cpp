@@ -3,6 +3,8 @@
 // only there and every report (a log entry's four steps included) is carried out whole.
 #include "engine/scan_list_window.h"
 #include "engine/views.h"
+#include "search/result_list_window.h"
+#include "search/search.h"
 #include "shell/downloads_list_window.h"
 #include "shell/main_window.h"
 #include "shell/status_bar.h"
@@ -23,6 +25,15 @@ enum ViewKind : WPARAM {
     kDownloadRemoved,
     kJobStatusLine,
     kFatal,
+    kResultAdded,
+    kResultsCleared,
+    kSearchButtons,
+    kMessage,
+};
+
+struct MESSAGETEXT {
+    const char* text;
+    const char* caption;
 };
 
 struct STATUSPART {
@@ -52,6 +63,14 @@ VIEWS gWindowViews = {
     .downloadListRedrawn = [] { Hand(kDownloadsRedrawn, nullptr); },
     .downloadItemRemoved = [](DOWNLOADITEM* item) { Hand(kDownloadRemoved, item); },
     .setJobStatusLine = [](const char* text) { Hand(kJobStatusLine, text); },
+    .searchResultAdded = [](SEARCHRESULT* result) { Hand(kResultAdded, result); },
+    .searchResultsCleared = [] { Hand(kResultsCleared, nullptr); },
+    .enableSearchButtons = [](int search, int more) { Hand(kSearchButtons, reinterpret_cast<void*>(static_cast<intptr_t>(search | (more << 1)))); },
+    .showMessage =
+        [](const char* text, const char* caption) {
+            MESSAGETEXT message{text, caption};
+            Hand(kMessage, &message);
+        },
     .fatalError = [](const char* message) { Hand(kFatal, message); },
 };
 
@@ -81,6 +100,14 @@ LRESULT RunViewRequest(WPARAM kind, LPARAM argument)
     case kDownloadRemoved: RemoveDownloadRow(reinterpret_cast<DOWNLOADITEM*>(argument)); break;
     case kJobStatusLine: SetJobStatusLineText(text); break;
     case kFatal: MessageBoxA(gMain.window, text, "Error", MB_OK); break;
+    case kResultAdded: AddResultRow(reinterpret_cast<SEARCHRESULT*>(argument)); break;
+    case kResultsCleared: ClearResultRows(); break;
+    case kSearchButtons: EnableSearchButtons(argument & 1, argument & 2); break;
+    case kMessage: {
+        const auto* message = reinterpret_cast<const MESSAGETEXT*>(argument);
+        MessageBoxA(gMain.window, message->text, message->caption, MB_OK);
+        break;
+    }
     default: break;
     }
     return 0;

@@ -23,6 +23,32 @@ def body(n, salt=0):
     return bytes((i * 7 + salt) % 251 for i in range(n))
 
 
+def query_value(path, key, default):
+    for part in path.split("?", 1)[-1].split("&"):
+        if part.startswith(key + "="):
+            return part[len(key) + 1:]
+    return default
+
+
+def search_page(path):
+    """A result page in the shape of either service: Google for hl=en, Yahoo for fr=..."""
+    if "hl=en" in path:
+        n = query_value(path, "start", "0")
+        links = ["http://www.google.com/preferences", "/search?q=other", "http://216.239.51.104/search?q=cache:x",
+                 "http://www.answers.com/topic/x", "/preferences", f"http://site{n}.example/",
+                 f"http://site{n}.example/report.pdf", f"http://site{n}.example/index.php?id=5",
+                 f"http://site{n}.example/", "http://other.example/?ref=google"]
+    else:
+        n = query_value(path, "b", "0")
+        r = "http://rds.yahoo.com/_ylt=A0/SIG=12/EXP=3/"
+        links = [f"{r}*-http%3A//site{n}.example/", f"{r}*-http%3A//site{n}.example/",
+                 f"{r}*-http%3A//other.example/page.html", f"{r}*-http%3A//site{n}.example/",
+                 f"{r}*-http%3A//www.yahoo.com/x", f"{r}*-http%3A//site.example/search/x",
+                 f"{r}*-http%3A//files.example/a.pdf", "http://plain.example/"]
+    body = "<html><body>" + "".join(f'<a href="{link}">r</a>\n' for link in links) + "</body></html>"
+    return body.encode()
+
+
 def read_head(conn):
     data = b""
     while b"\r\n\r\n" not in data:
@@ -52,13 +78,14 @@ def serve(conn, port):
     parts = line.split(" ")
     path = parts[1] if len(parts) > 1 else "/"
     ranged = b"\r\nRange: " in raw
+    route = path.split("?")[0]
     with lock:
         if not path.startswith("/_requests/"):
             last_request[path] = raw
+            last_request[route] = raw
             request_count[path] = request_count.get(path, 0) + 1
 
     send = conn.sendall
-    route = path.split("?")[0]
     if path.startswith("/_requests/"):
         with lock:
             recorded = last_request.get("/" + path[len("/_requests/"):], b"")
@@ -67,6 +94,9 @@ def serve(conn, port):
         with lock:
             text = str(request_count.get("/" + path[len("/_count/"):], 0)).encode()
         send(ok(len(text)) + text)
+    elif route == "/search":
+        page = search_page(path)
+        send(ok(len(page)) + page)
     elif route.startswith("/echo") or route.startswith("/dir/echo"):
         send(ok(len(raw)) + raw)
     elif path == "/one-receive":
