@@ -171,6 +171,21 @@ int BrowseForFolder()
     return ok ? 1 : 0;
 }
 
+// The pages are placed in pixels and the dialog in dialog units; where the dialog font is
+// smaller than the system's usual one, the dialog grows so that the pages fit.
+void FitPages(HWND dialog)
+{
+    RECT client;
+    GetClientRect(dialog, &client);
+    int wantWidth = 565, wantHeight = 335;
+    if (client.right >= wantWidth && client.bottom >= wantHeight) return;
+    RECT outer;
+    GetWindowRect(dialog, &outer);
+    int width = (outer.right - outer.left) + (client.right < wantWidth ? wantWidth - client.right : 0);
+    int height = (outer.bottom - outer.top) + (client.bottom < wantHeight ? wantHeight - client.bottom : 0);
+    SetWindowPos(dialog, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -184,6 +199,7 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
         SendMessageA(pages, LB_SETCURSEL, 0, 0);
         CreateOptionsPages(dialog);
         FillOptionsPage();
+        FitPages(dialog);
         return TRUE;
     }
     case WM_COMMAND: {

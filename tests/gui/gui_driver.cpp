@@ -8,6 +8,10 @@
 //   gui_driver address                      print the address box's text
 //   gui_driver log                          print the activity log
 //   gui_driver wait-title TEXT SECONDS      wait until the title is TEXT
+//   gui_driver search KEYWORD SECONDS       type KEYWORD, press Search, wait for the result
+//   gui_driver options                      open the options dialog (returns once it shows)
+//   gui_driver options-page N               choose page N in the dialog's page list
+//   gui_driver options-cancel               press the dialog's Cancel
 //   gui_driver close                        close the window and wait until it is gone
 // Exit status 0 on success, 1 on a time-out or a missing window.
 #include "resources/resource_ids.h"
@@ -108,6 +112,38 @@ int main(int argc, char** argv)
                   WaitTitle(main, std::string("Zorvel 2.0 - ") + argv[3] + " files", std::atoi(argv[4]));
         std::printf("%s\n", Text(Log(main)).c_str());
         return ok ? 0 : 1;
+    }
+    if (verb == "search" && argc == 4) {
+        SetWindowTextA(Children(main, "Edit").at(0), argv[2]);
+        HWND search = VisibleButton(main, "Search");
+        if (search == nullptr) return 1;
+        SendMessageA(main, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(search));
+        for (int i = 0; i < std::atoi(argv[3]) * 10; ++i) {
+            if (Text(Log(main)).find("Received Search Result") != std::string::npos) return 0;
+            Sleep(100);
+        }
+        return 1;
+    }
+    if (verb == "options") {
+        PostMessageA(main, WM_COMMAND, MAKEWPARAM(IDM_OPTIONS, 0), 0);
+        for (int i = 0; i < 100; ++i) {
+            HWND dialog = FindWindowA("#32770", "Zorvel Settings");
+            if (dialog && IsWindowVisible(dialog)) return 0;
+            Sleep(100);
+        }
+        return 1;
+    }
+    if ((verb == "options-page" && argc == 3) || verb == "options-cancel") {
+        HWND dialog = FindWindowA("#32770", "Zorvel Settings");
+        if (dialog == nullptr) return 1;
+        if (verb == "options-cancel") {
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+            return 0;
+        }
+        HWND pages = GetDlgItem(dialog, 1001);
+        SendMessageA(pages, LB_SETCURSEL, std::atoi(argv[2]), 0);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1001, LBN_SELCHANGE), reinterpret_cast<LPARAM>(pages));
+        return 0;
     }
     if (verb == "page" && argc == 3) {
         const int commands[] = {IDM_VIEW_SEARCH, IDM_VIEW_DOWNLOAD, IDM_VIEW_BOOKMARK};

@@ -37,8 +37,24 @@ wine reg add 'HKLM\Software\Quillheath\Zorvel' /v path /t REG_SZ /d "$(winpath "
 printf '[GENERAL_OPTION]\r\nszDownloadFolder=%s\r\n' "$(winpath "$downloads")" >"$install/Zorvel.ini"
 
 nginx=$(awk '/^nginx/{print $2}' "$netdir/ports")
+scripted=$(awk '/^scripted/{print $2}' "$netdir/ports")
 root=$(awk '/^root/{print $2}' "$netdir/ports")
 site=http://127.0.0.1:$nginx
+
+# The web search goes to our scripted server; three bookmarks wait from an earlier run.
+for engine in googleHost yahooHost; do
+  wine reg add 'HKLM\Software\Quillheath\Zorvel' /v $engine /t REG_SZ /d "127.0.0.1:$scripted" /f >/dev/null 2>&1
+done
+python3 - "$install/Bookmark.dat" <<'PY'
+import struct, sys, time
+rows = [("http://www.example.com/gallery/", 2, 0, 2, 14, 52, 3870000),
+        ("http://photos.example.org/2024/", 3, 0, 1, 6, 11, 912000),
+        ("http://docs.example.net/papers/", 2, 3, 3, 40, 17, 25600000)]
+with open(sys.argv[1], "wb") as f:
+    for i, (address, state, fmt, depth, found, files, size) in enumerate(rows):
+        f.write(address.encode().ljust(256, b"\0"))
+        f.write(struct.pack("<7i", state, fmt, depth, found, files, size, 1765000000 + i * 86400))
+PY
 
 wine "$build/Zorvel.exe" </dev/null >"$work/zorvel.log" 2>&1 &
 zorvel=$!
@@ -63,9 +79,16 @@ import -window root -trim +repage "$shots/download-page.png"
 driver wait-title "Zorvel 2.0 - 6 files" 60 || fail "the slow file did not arrive"
 cmp -s "$downloads/127.0.0.1+slow+big.jpg" "$root/slow/big.jpg" || fail "big.jpg differs"
 
-driver page 0 && sleep 0.5 && import -window root -trim +repage "$shots/search-page.png"
+driver page 0
+driver search "holiday photos" 30 || fail "the search gave no result"
+sleep 0.5 && import -window root -trim +repage "$shots/search-page.png"
 driver page 2 && sleep 0.5 && import -window root -trim +repage "$shots/bookmark-page.png"
 driver page 1
+driver options || fail "the options dialog did not open"
+sleep 0.5 && import -window root -trim +repage "$shots/options-general.png"
+driver options-page 1 && sleep 0.5 && import -window root -trim +repage "$shots/options-about.png"
+driver options-cancel
+sleep 0.5
 
 # A second start hands its address to the running window and ends with 0.
 wine "$build/Zorvel.exe" "$site/handed/over.html" </dev/null >/dev/null 2>&1 || fail "the second start ended with $?"
@@ -76,4 +99,5 @@ driver log | tr -d '\r' | sed -n '/./p'
 driver close || fail "the window did not close"
 wait "$zorvel" || true
 ls -A "$downloads" | grep -q '\.part$' && fail "a temporary file was left"
+[ "$(stat -c %s "$install/Bookmark.dat")" = 852 ] || fail "Bookmark.dat was not written back whole"
 echo "gui end to end: passed"
