@@ -222,9 +222,12 @@ void AddSearchResult(const AddressRecord& address)
     result->nRank = gResultCount[engine] + 1;
     result->nStatus = 0;
     result->nEngine = engine;
-    // The address is cut to 255 characters when the parts are longer.
-    if (std::snprintf(result->szAddress, sizeof result->szAddress, "http://%s%s%s%s", address.host, address.path,
-                      address.query[0] ? "?" : "", address.query) < 0)
+    // A port other than 80 stays in the address, so the result can be reached; the address is
+    // cut to 255 characters when the parts are longer.
+    bool port = std::strcmp(address.port, "80") != 0 && address.port[0] != '\0';
+    if (std::snprintf(result->szAddress, sizeof result->szAddress, "http://%s%s%s%s%s%s", address.host,
+                      port ? ":" : "", port ? address.port : "", address.path, address.query[0] ? "?" : "",
+                      address.query) < 0)
         result->szAddress[0] = '\0';
     ++gResultCount[engine];
     Views().searchResultAdded(result);

@@ -117,6 +117,28 @@ def scenario_usage(out):
     check(helped.returncode == 0 and "--time-limit" in helped.stdout, "--help")
 
 
+def scenario_search(out):
+    host = f"127.0.0.1:{ports['scripted']}"
+    listed = run("--search", "holiday photos", "--pages", "2", "--google-host", host)
+    check(listed.returncode == 0, f"exit status {listed.returncode}")
+    lines = [line for line in listed.stdout.splitlines() if re.match(r"[GY]_\d+ ", line)]
+    check(lines == ["G_1 http://site0.example/", "G_2 http://site0.example/index.php?id=5",
+                    "G_3 http://site0.example/", "G_4 http://site10.example/",
+                    "G_5 http://site10.example/index.php?id=5", "G_6 http://site10.example/"], f"results {lines}")
+    check("Received Search Result" in listed.stdout, "no Received line")
+    check(saved(out) == [], "a listing scanned something")
+
+    scanned = run("--search", "local pages", "--scan", "-d", "0", "-o", local_path(out), "--google-host", host)
+    check(scanned.returncode == 0, f"exit status {scanned.returncode}")
+    check(f"Added to Scanning Address List( http://{host}/echo-a.html )" in scanned.stdout, "result a not added")
+    check(scanned.stdout.count("Complete ( ") == 2, "both results scanned")
+
+    refused = run("--search", "abc", "--google-host", host)
+    check(refused.returncode == 1, "a short keyword is refused")
+    silent = run("--search", "holiday", "--google-host", "127.0.0.1:1")
+    check(silent.returncode == 1 and "No Response from Google" in silent.stdout, "no response")
+
+
 def interrupted(out, times):
     process = subprocess.Popen(command("-o", out, site("/slow/index.html")), stdin=subprocess.DEVNULL,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)

@@ -30,9 +30,12 @@ def query_value(path, key, default):
     return default
 
 
-def search_page(path):
-    """A result page in the shape of either service: Google for hl=en, Yahoo for fr=..."""
-    if "hl=en" in path:
+def search_page(path, port):
+    """A result page in the shape of either service: Google for hl=en, Yahoo for fr=...
+    The keyword "local pages" gives results on this server only, which tests may scan."""
+    if "q=local+pages" in path:
+        links = [f"http://127.0.0.1:{port}/echo-a.html", "/preferences", f"http://127.0.0.1:{port}/dir/echo-b.html"]
+    elif "hl=en" in path:
         n = query_value(path, "start", "0")
         links = ["http://www.google.com/preferences", "/search?q=other", "http://216.239.51.104/search?q=cache:x",
                  "http://www.answers.com/topic/x", "/preferences", f"http://site{n}.example/",
@@ -95,7 +98,7 @@ def serve(conn, port):
             text = str(request_count.get("/" + path[len("/_count/"):], 0)).encode()
         send(ok(len(text)) + text)
     elif route == "/search":
-        page = search_page(path)
+        page = search_page(path, port)
         send(ok(len(page)) + page)
     elif route.startswith("/echo") or route.startswith("/dir/echo"):
         send(ok(len(raw)) + raw)
