@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine64 wine32:i386
-  xvfb xauth imagemagick nginx-light
+  xvfb xauth imagemagick nginx-light nsis
 )
 
 missing=()

@@ -54,6 +54,10 @@ fi
 build win64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
 run_tests win64
 
+echo "== release"
+bash scripts/release.sh >/dev/null
+(cd dist && sha256sum -c SHA256SUMS)
+
 echo "== summary"
 passed=0
 while read -r name count; do
