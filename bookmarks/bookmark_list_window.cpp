@@ -20,8 +20,7 @@ constexpr int kMenuDelete = 2030;
 constexpr int kMenuRescan = 2031;
 constexpr int kMenuOpen = 2032;
 
-int gSortColumn = -1;
-bool gSortAscending = true;
+LISTSORT gSort;
 
 BOOKMARK* RowBookmark(int row)
 {
@@ -76,8 +75,7 @@ int CALLBACK CompareBookmarks(LPARAM first, LPARAM second, LPARAM column)
     case 7: result = static_cast<int64_t>(a->tDate) - b->tDate; break;
     default: break;
     }
-    int sign = result < 0 ? -1 : result > 0 ? 1 : 0;
-    return gSortAscending ? sign : -sign;
+    return SortResult(gSort, result);
 }
 
 void EnableRescanControls()
@@ -91,17 +89,17 @@ void EnableRescanControls()
 void ShowContextMenu(const NMITEMACTIVATE* click)
 {
     if (ListView_GetSelectedCount(gMain.bookmarkList) == 0) return;
-    HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, MF_STRING, kMenuDelete, "&Delete");
-    AppendMenuA(menu, MF_STRING, kMenuRescan, "&Rescan it");
-    AppendMenuA(menu, MF_STRING, kMenuOpen, "&Open Browser");
-    POINT point = click->ptAction;
-    ClientToScreen(gMain.bookmarkList, &point);
-    int command = TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_VERTICAL, point.x, point.y, gMain.window, nullptr);
-    DestroyMenu(menu);
+    const POPUPITEM items[] = {{kMenuDelete, "&Delete", true}, {kMenuRescan, "&Rescan it", true},
+                               {kMenuOpen, "&Open Browser", true}};
+    int command = TrackListMenu(gMain.bookmarkList, click->ptAction, items, 3);
     if (command == kMenuDelete) DeleteSelectedBookmarks();
     if (command == kMenuRescan) RescanSelectedBookmarks();
     if (command == kMenuOpen) OpenSelectedBookmark();
+}
+
+bool StatusColours(LPARAM record, COLORREF* text, COLORREF* background)
+{
+    return JobStateColours(reinterpret_cast<const BOOKMARK*>(record)->nState, text, background);
 }
 
 }  // namespace
@@ -151,14 +149,10 @@ bool BookmarkJob(const SCANJOB* job)
 LRESULT BookmarkListNotify(const NMHDR* header)
 {
     switch (header->code) {
-    case LVN_GETDISPINFOA: {
-        auto* info = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header));
-        LVITEMA& cell = info->item;
-        if (!(cell.mask & LVIF_TEXT) || cell.pszText == nullptr || cell.cchTextMax <= 0) break;
-        cell.pszText[0] = '\0';
-        if (const BOOKMARK* b = RowBookmark(cell.iItem)) CellText(*b, cell.iSubItem, cell);
+    case LVN_GETDISPINFOA:
+        if (LVITEMA* cell = TextRequest(header))
+            if (const BOOKMARK* b = RowBookmark(cell->iItem)) CellText(*b, cell->iSubItem, *cell);
         break;
-    }
     case LVN_COLUMNCLICK: SortBookmarkList(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem); break;
     case NM_CLICK: EnableRescanControls(); break;
     case NM_RCLICK: ShowContextMenu(reinterpret_cast<const NMITEMACTIVATE*>(header)); break;
@@ -169,38 +163,12 @@ LRESULT BookmarkListNotify(const NMHDR* header)
 
 LRESULT BookmarkListCustomDraw(NMLVCUSTOMDRAW* draw)
 {
-    switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-        draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
-        draw->clrTextBk = GetSysColor(COLOR_WINDOW);
-        const auto* b = reinterpret_cast<const BOOKMARK*>(draw->nmcd.lItemlParam);
-        if (draw->iSubItem != 1 || b == nullptr) return CDRF_DODEFAULT;
-        switch (b->nState) {
-        case kJobQueued: draw->clrText = RGB(0, 200, 0); break;
-        case kJobProcessing:
-            draw->clrText = RGB(0, 255, 0);
-            draw->clrTextBk = RGB(0, 0, 0);
-            break;
-        case kJobComplete: draw->clrText = RGB(0, 0, 0); break;
-        case kJobStopped: draw->clrText = RGB(228, 107, 27); break;
-        case kJobStopping:
-            draw->clrText = RGB(255, 255, 0);
-            draw->clrTextBk = RGB(228, 107, 27);
-            break;
-        default: break;
-        }
-        return CDRF_NEWFONT;
-    }
-    default: return CDRF_DODEFAULT;
-    }
+    return DrawColouredColumn(draw, 1, StatusColours);
 }
 
 void SortBookmarkList(int column)
 {
-    gSortAscending = !(column == gSortColumn && gSortAscending);
-    gSortColumn = column;
+    ClickSort(gSort, column);
     ListView_SortItems(gMain.bookmarkList, CompareBookmarks, column);
 }
 

@@ -15,8 +15,7 @@
 
 namespace {
 
-int gSortColumn = -1;
-bool gSortAscending = true;
+LISTSORT gSort;
 
 const char* StatusText(const SCANJOB* job)
 {
@@ -74,8 +73,7 @@ int CALLBACK CompareJobs(LPARAM first, LPARAM second, LPARAM column)
     case 7: result = a->nSize.load() - b->nSize.load(); break;
     default: break;
     }
-    int sign = result < 0 ? -1 : result > 0 ? 1 : 0;
-    return gSortAscending ? sign : -sign;
+    return SortResult(gSort, result);
 }
 
 int StateBit(int32_t state)
@@ -88,14 +86,13 @@ void ShowContextMenu(const NMITEMACTIVATE* click)
     int mask = 0;
     int selected = SelectionStateMask(&mask);
     if (selected == 0) return;
-    HMENU menu = CreatePopupMenu();
-    for (const MENUSTATE& item : JobMenuItems(mask, selected))
-        AppendMenuA(menu, MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED), item.command, item.text);
-    POINT point = click->ptAction;
-    ClientToScreen(gMain.scanList, &point);
-    int command = TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_VERTICAL, point.x, point.y, gMain.window, nullptr);
-    DestroyMenu(menu);
-    RunJobCommand(command);
+    std::vector<POPUPITEM> items = JobMenuItems(mask, selected);
+    RunJobCommand(TrackListMenu(gMain.scanList, click->ptAction, items.data(), static_cast<int>(items.size())));
+}
+
+bool StatusColours(LPARAM record, COLORREF* text, COLORREF* background)
+{
+    return JobStateColours(reinterpret_cast<const SCANJOB*>(record)->nState.load(), text, background);
 }
 
 }  // namespace
@@ -110,15 +107,11 @@ void SetUpScanListColumns()
 LRESULT ScanListNotify(const NMHDR* header)
 {
     switch (header->code) {
-    case LVN_GETDISPINFOA: {
-        auto* info = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header));
-        LVITEMA& cell = info->item;
-        if (!(cell.mask & LVIF_TEXT) || cell.pszText == nullptr || cell.cchTextMax <= 0) break;
-        cell.pszText[0] = '\0';
-        if (const auto* job = reinterpret_cast<const SCANJOB*>(RowParam(gMain.scanList, cell.iItem)))
-            CellText(job, cell.iSubItem, cell);
+    case LVN_GETDISPINFOA:
+        if (LVITEMA* cell = TextRequest(header))
+            if (const auto* job = reinterpret_cast<const SCANJOB*>(RowParam(gMain.scanList, cell->iItem)))
+                CellText(job, cell->iSubItem, *cell);
         break;
-    }
     case LVN_COLUMNCLICK:
         SortScanList(reinterpret_cast<const NMLISTVIEW*>(header)->iSubItem);
         break;
@@ -132,36 +125,7 @@ LRESULT ScanListNotify(const NMHDR* header)
 
 LRESULT ScanListCustomDraw(NMLVCUSTOMDRAW* draw)
 {
-    switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-        if (draw->iSubItem != 1) {
-            draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
-            draw->clrTextBk = GetSysColor(COLOR_WINDOW);
-            return CDRF_DODEFAULT;
-        }
-        const auto* job = reinterpret_cast<const SCANJOB*>(draw->nmcd.lItemlParam);
-        if (job == nullptr) return CDRF_DODEFAULT;
-        draw->clrTextBk = GetSysColor(COLOR_WINDOW);
-        switch (job->nState.load()) {
-        case kJobQueued: draw->clrText = RGB(0, 200, 0); break;
-        case kJobProcessing:
-            draw->clrText = RGB(0, 255, 0);
-            draw->clrTextBk = RGB(0, 0, 0);
-            break;
-        case kJobComplete: draw->clrText = RGB(0, 0, 0); break;
-        case kJobStopped: draw->clrText = RGB(228, 107, 27); break;
-        case kJobStopping:
-            draw->clrText = RGB(255, 255, 0);
-            draw->clrTextBk = RGB(228, 107, 27);
-            break;
-        default: break;
-        }
-        return CDRF_NEWFONT;
-    }
-    default: return CDRF_DODEFAULT;
-    }
+    return DrawColouredColumn(draw, 1, StatusColours);
 }
 
 std::vector<SCANJOB*> SelectedJobs()
@@ -180,7 +144,7 @@ int SelectionStateMask(int* mask)
     return static_cast<int>(jobs.size());
 }
 
-std::vector<MENUSTATE> JobMenuItems(int mask, int selected)
+std::vector<POPUPITEM> JobMenuItems(int mask, int selected)
 {
     const int queued = 1, processing = 2, complete = 4, stopped = 8, stopping = 16;
     bool finished = mask & (complete | stopped);
@@ -267,8 +231,7 @@ void OpenSelectedJob()
 
 void SortScanList(int column)
 {
-    gSortAscending = !(column == gSortColumn && gSortAscending);
-    gSortColumn = column;
+    ClickSort(gSort, column);
     ListView_SortItems(gMain.scanList, CompareJobs, column);
     std::vector<SCANJOB*> order;
     for (int row = 0, count = ListView_GetItemCount(gMain.scanList); row < count; ++row)

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "shell/list_view.h"
+
 #include <vector>
 
 struct SCANJOB;
@@ -21,13 +23,8 @@ LRESULT ScanListCustomDraw(NMLVCUSTOMDRAW* draw);
 int SelectionStateMask(int* mask);
 std::vector<SCANJOB*> SelectedJobs();
 
-// The context menu's items enabled for a selection (command ids with their enabled flags).
-struct MENUSTATE {
-    int command;
-    const char* text;
-    bool enabled;
-};
-std::vector<MENUSTATE> JobMenuItems(int mask, int selected);
+// The context menu's items, enabled or not for a selection.
+std::vector<POPUPITEM> JobMenuItems(int mask, int selected);
 void RunJobCommand(int command);
 
 // The actions, each on the selected rows in table order.

@@ -14,8 +14,7 @@ constexpr int kMenuDelete = 2010;
 constexpr int kMenuScan = 2011;
 constexpr int kMenuOpen = 2012;
 
-int gSortColumn = -1;
-bool gSortAscending = true;
+LISTSORT gSort;
 
 SEARCHRESULT* RowResult(int row)
 {
@@ -34,8 +33,7 @@ int CALLBACK CompareResults(LPARAM first, LPARAM second, LPARAM column)
     case 3: result = a->nRank - b->nRank; break;
     default: break;
     }
-    int sign = result < 0 ? -1 : result > 0 ? 1 : 0;
-    return gSortAscending ? sign : -sign;
+    return SortResult(gSort, result);
 }
 
 void EnableScanControls()
@@ -49,17 +47,19 @@ void EnableScanControls()
 void ShowContextMenu(const NMITEMACTIVATE* click)
 {
     if (ListView_GetSelectedCount(gMain.resultsList) == 0) return;
-    HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, MF_STRING, kMenuDelete, "D&elete");
-    AppendMenuA(menu, MF_STRING, kMenuScan, "&Scan it");
-    AppendMenuA(menu, MF_STRING, kMenuOpen, "&Open Browser");
-    POINT point = click->ptAction;
-    ClientToScreen(gMain.resultsList, &point);
-    int command = TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_VERTICAL, point.x, point.y, gMain.window, nullptr);
-    DestroyMenu(menu);
+    const POPUPITEM items[] = {{kMenuDelete, "D&elete", true}, {kMenuScan, "&Scan it", true},
+                               {kMenuOpen, "&Open Browser", true}};
+    int command = TrackListMenu(gMain.resultsList, click->ptAction, items, 3);
     if (command == kMenuDelete) DeleteSelectedResults();
     if (command == kMenuScan) ScanSelectedResults();
     if (command == kMenuOpen) OpenSelectedResult();
+}
+
+// Ready in green, Scaned in orange.
+bool StatusColours(LPARAM record, COLORREF* text, COLORREF*)
+{
+    *text = reinterpret_cast<const SEARCHRESULT*>(record)->nStatus == 0 ? RGB(0, 200, 0) : RGB(228, 107, 27);
+    return true;
 }
 
 }  // namespace
@@ -74,20 +74,17 @@ LRESULT ResultListNotify(const NMHDR* header)
 {
     switch (header->code) {
     case LVN_GETDISPINFOA: {
-        auto* info = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header));
-        LVITEMA& cell = info->item;
-        if (!(cell.mask & LVIF_TEXT) || cell.pszText == nullptr || cell.cchTextMax <= 0) break;
-        cell.pszText[0] = '\0';
-        const SEARCHRESULT* r = RowResult(cell.iItem);
+        LVITEMA* cell = TextRequest(header);
+        const SEARCHRESULT* r = cell ? RowResult(cell->iItem) : nullptr;
         if (r == nullptr) break;
         char text[32];
-        switch (cell.iSubItem) {
-        case 0: CopyCellText(cell, r->szAddress); break;
-        case 1: CopyCellText(cell, r->nStatus == 0 ? "Ready" : "Scaned"); break;
-        case 2: CopyCellText(cell, r->nEngine == kEngineGoogle ? "Google" : "Yahoo"); break;
+        switch (cell->iSubItem) {
+        case 0: CopyCellText(*cell, r->szAddress); break;
+        case 1: CopyCellText(*cell, r->nStatus == 0 ? "Ready" : "Scaned"); break;
+        case 2: CopyCellText(*cell, r->nEngine == kEngineGoogle ? "Google" : "Yahoo"); break;
         case 3:
             std::snprintf(text, sizeof text, r->nEngine == kEngineGoogle ? "G_%d" : "Y_%d", r->nRank);
-            CopyCellText(cell, text);
+            CopyCellText(*cell, text);
             break;
         default: break;
         }
@@ -103,25 +100,12 @@ LRESULT ResultListNotify(const NMHDR* header)
 
 LRESULT ResultListCustomDraw(NMLVCUSTOMDRAW* draw)
 {
-    switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-        draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
-        draw->clrTextBk = GetSysColor(COLOR_WINDOW);
-        const auto* r = reinterpret_cast<const SEARCHRESULT*>(draw->nmcd.lItemlParam);
-        if (draw->iSubItem != 1 || r == nullptr) return CDRF_DODEFAULT;
-        draw->clrText = r->nStatus == 0 ? RGB(0, 200, 0) : RGB(228, 107, 27);
-        return CDRF_NEWFONT;
-    }
-    default: return CDRF_DODEFAULT;
-    }
+    return DrawColouredColumn(draw, 1, StatusColours);
 }
 
 void SortResultList(int column)
 {
-    gSortAscending = !(column == gSortColumn && gSortAscending);
-    gSortColumn = column;
+    ClickSort(gSort, column);
     ListView_SortItems(gMain.resultsList, CompareResults, column);
 }
 

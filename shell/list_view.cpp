@@ -73,3 +73,69 @@ void CopyCellText(LVITEMA& cell, const char* text)
     std::memcpy(cell.pszText, text, length);
     cell.pszText[length] = '\0';
 }
+
+LVITEMA* TextRequest(const NMHDR* header)
+{
+    if (header->code != LVN_GETDISPINFOA) return nullptr;
+    LVITEMA& cell = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header))->item;
+    if (!(cell.mask & LVIF_TEXT) || cell.pszText == nullptr || cell.cchTextMax <= 0) return nullptr;
+    cell.pszText[0] = '\0';
+    return &cell;
+}
+
+void ClickSort(LISTSORT& sort, int column)
+{
+    sort.ascending = !(column == sort.column && sort.ascending);
+    sort.column = column;
+}
+
+int SortResult(const LISTSORT& sort, int64_t difference)
+{
+    int sign = difference < 0 ? -1 : difference > 0 ? 1 : 0;
+    return sort.ascending ? sign : -sign;
+}
+
+int TrackListMenu(HWND list, POINT point, const POPUPITEM* items, int count)
+{
+    HMENU menu = CreatePopupMenu();
+    for (int i = 0; i < count; ++i)
+        AppendMenuA(menu, MF_STRING | (items[i].enabled ? MF_ENABLED : MF_GRAYED), items[i].command, items[i].text);
+    ClientToScreen(list, &point);
+    int command = TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_VERTICAL, point.x, point.y, GetParent(list), nullptr);
+    DestroyMenu(menu);
+    return command;
+}
+
+LRESULT DrawColouredColumn(NMLVCUSTOMDRAW* draw, int column,
+                           bool (*colours)(LPARAM record, COLORREF* text, COLORREF* background))
+{
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+        // Every cell starts from the default colours, so a coloured cell does not colour the next.
+        draw->clrText = GetSysColor(COLOR_WINDOWTEXT);
+        draw->clrTextBk = GetSysColor(COLOR_WINDOW);
+        if (draw->iSubItem != column || draw->nmcd.lItemlParam == 0) return CDRF_DODEFAULT;
+        return colours(draw->nmcd.lItemlParam, &draw->clrText, &draw->clrTextBk) ? CDRF_NEWFONT : CDRF_DODEFAULT;
+    default: return CDRF_DODEFAULT;
+    }
+}
+
+bool JobStateColours(int32_t state, COLORREF* text, COLORREF* background)
+{
+    switch (state) {
+    case 0: *text = RGB(0, 200, 0); return true;  // Queued
+    case 1:                                       // Processing
+        *text = RGB(0, 255, 0);
+        *background = RGB(0, 0, 0);
+        return true;
+    case 2: *text = RGB(0, 0, 0); return true;        // Complete
+    case 3: *text = RGB(228, 107, 27); return true;   // Stopped
+    case 4:                                           // Stopping
+        *text = RGB(255, 255, 0);
+        *background = RGB(228, 107, 27);
+        return true;
+    default: return false;
+    }
+}

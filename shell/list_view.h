@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
+
 struct LISTCOLUMN {
     const char* title;
     int width;
@@ -23,3 +25,33 @@ void RedrawRowOf(HWND list, const void* record);
 
 // Copies a cell text into the request's buffer, cut to its length.
 void CopyCellText(LVITEMA& cell, const char* text);
+
+// A text request (LVN_GETDISPINFOA) with a buffer to fill: the cell, its text cleared.
+// nullptr for any other request.
+LVITEMA* TextRequest(const NMHDR* header);
+
+// The sort state of a list: the column last sorted and its direction. A click on a column
+// sorts it descending when it repeats an ascending sort of that column, else ascending.
+struct LISTSORT {
+    int column = -1;
+    bool ascending = true;
+};
+void ClickSort(LISTSORT& sort, int column);
+// The comparison's result for the sort's direction from an ascending difference.
+int SortResult(const LISTSORT& sort, int64_t difference);
+
+// A pop-up menu at a point of the list (client coordinates), owned by the main window.
+// Returns the chosen command, 0 when dismissed.
+struct POPUPITEM {
+    int command;
+    const char* text;
+    bool enabled;
+};
+int TrackListMenu(HWND list, POINT point, const POPUPITEM* items, int count);
+
+// Custom drawing that colours one column's cells: `colours` fills the text and background
+// colours of a row's record and returns false to leave the cell as it is.
+LRESULT DrawColouredColumn(NMLVCUSTOMDRAW* draw, int column, bool (*colours)(LPARAM record, COLORREF* text,
+                                                                               COLORREF* background));
+// The colours of a job state, shared by the job list and the bookmark list.
+bool JobStateColours(int32_t state, COLORREF* text, COLORREF* background);

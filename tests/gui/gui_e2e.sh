@@ -8,28 +8,7 @@ width=$1
 build=$2
 netdir=$3
 shots=$4
-here=$(cd "$(dirname "$0")" && pwd)
-scripts=$here/../../scripts
-
-work=$(mktemp -d)
-export WINEPREFIX=$work/prefix
-source "$scripts/wine-env.sh" "$width"
-cleanup() {
-  "$WINESERVER" -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
-winpath() { echo "Z:${1//\//\\}"; }
-wine() { "$WINELOADER" "$@"; }
-driver() { wine "$build/tests/gui_driver.exe" "$@"; }
-
-bash "$scripts/wine-prefix.sh" "$width"
-# Without a window manager, Wine draws the caption itself.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+source "$(dirname "$0")/wine_test_env.sh"
 install=$work/install
 downloads=$install/downloads
 mkdir -p "$downloads"

@@ -7,34 +7,7 @@ set -euo pipefail
 width=$1
 build=$2
 netdir=$3
-here=$(cd "$(dirname "$0")" && pwd)
-scripts=$here/../../scripts
-
-work=$(mktemp -d)
-export WINEPREFIX=$work/prefix
-source "$scripts/wine-env.sh" "$width"
-cleanup() {
-  "$WINESERVER" -k 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*"
-  exit 1
-}
-wine() { "$WINELOADER" "$@"; }
-driver() { wine "$build/tests/gui_driver.exe" "$@"; }
-# Waits (bounded) until a command succeeds.
-await() {
-  for _ in $(seq 1 150); do
-    "$@" && return 0
-    sleep 0.2
-  done
-  return 1
-}
-
-bash "$scripts/wine-prefix.sh" "$width"
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+source "$(dirname "$0")/wine_test_env.sh"
 folder=$WINEPREFIX/drive_c/ZorvelTest
 
 wine "$build/Zorvel-2.0-setup.exe" /S '/D=C:\ZorvelTest' </dev/null || fail "the installer ended with $?"

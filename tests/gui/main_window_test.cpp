@@ -333,7 +333,7 @@ TEST_F(MainWindow, ContextMenuFollowsTheSelection)
         for (int row : rows) ListView_SetItemState(gMain.scanList, row, LVIS_SELECTED, LVIS_SELECTED);
         int count = SelectionStateMask(&mask);
         std::string flags;
-        for (const MENUSTATE& item : JobMenuItems(mask, count)) flags += item.enabled ? '1' : '0';
+        for (const POPUPITEM& item : JobMenuItems(mask, count)) flags += item.enabled ? '1' : '0';
         return flags;  // Delete, Stop Gracefully, Stop Immediately, Bookmark, Rescan, Change & Rescan, Open
     };
     EXPECT_EQ(enabled({0, 1}), "1111100");
