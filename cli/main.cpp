@@ -153,7 +153,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "zorvel-cli: cannot use %s as the download folder\n", options.output.c_str());
             return 2;
         }
-        std::snprintf(gSettings.szDownloadFolder, sizeof gSettings.szDownloadFolder, "%s", options.output.c_str());
+        SetDownloadFolder(options.output.c_str());
     }
 
     InstallTerminalViews(ZORVEL_ISATTY(1) != 0);

@@ -116,7 +116,9 @@ int ForcedStopDue(SCHEDULER& s)
     if (n % 5 == 0 && gCounters.dwTotalBytes.load() > static_cast<int64_t>(gSettings.nLimitTotalDownSize) * 1048576)
         return 1;
     if (n % 10 == 0) {
-        int64_t free = FreeBytesAvailable(gSettings.szDownloadFolder);
+        char folder[kFolderSize];
+        GetDownloadFolder(folder);
+        int64_t free = FreeBytesAvailable(folder);
         if (free >= 0 && free / 1048576 < gSettings.nLimitFreeDiskSpace) return 1;
     }
     return 0;

@@ -48,11 +48,11 @@ void ReleaseName(int slot)
 std::atomic<unsigned> gTempCounter{0};
 
 // A temporary name in the download folder, of fixed short length whatever the final name.
-bool MakeTempPath(char (&path)[kFullPathSize])
+bool MakeTempPath(const char* folder, char (&path)[kFullPathSize])
 {
     char name[64];
     std::snprintf(name, sizeof name, ".zorvel-%d-%u.part", CurrentProcessId(), gTempCounter.fetch_add(1));
-    return MakeFullPath(gSettings.szDownloadFolder, name, path);
+    return MakeFullPath(folder, name, path);
 }
 
 // Content-Length as a count: decimal digits only, nothing else.
@@ -217,9 +217,12 @@ int DownloadFile(SCANJOB* job, const AddressRecord& address)
     Download d(job, address);
     char name[kFileNameSize];
     MakeFileName(address.host, address.path, name);
-    if (!MakeFullPath(gSettings.szDownloadFolder, name, d.path) || PathExists(d.path)) return 0;
+    // One reading of the folder for the whole download: the final and the temporary file lie together.
+    char folder[kFolderSize];
+    GetDownloadFolder(folder);
+    if (!MakeFullPath(folder, name, d.path) || PathExists(d.path)) return 0;
     d.slot = ReserveName(name);
-    if (d.slot < 0 || !MakeTempPath(d.tempPath)) return 0;
+    if (d.slot < 0 || !MakeTempPath(folder, d.tempPath)) return 0;
     d.file = CreateNewFile(d.tempPath);
     if (!IsOpen(d.file)) return 0;
 

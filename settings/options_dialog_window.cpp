@@ -129,7 +129,7 @@ void ReadOptionsPage()
     gSettings.bCheckIMGSRC = SendMessageA(p.imageSource, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
     char folder[kFolderSize] = {};
     GetWindowTextA(p.folder, folder, sizeof folder);
-    std::memcpy(gSettings.szDownloadFolder, folder, sizeof folder);
+    SetDownloadFolder(folder);
     gSettings.nDownSizeLimit = ReadNumber(p.size, 0);
     gSettings.nUrlLinks = ReadNumber(p.links, 10000);
     gSettings.nThreads = ReadNumber(p.threads, 100);
@@ -165,7 +165,7 @@ int BrowseForFolder()
     }
     char path[MAX_PATH] = {};
     bool ok = SHGetPathFromIDListA(item, path) && std::strlen(path) < kFolderSize;
-    if (ok) std::memcpy(gSettings.szDownloadFolder, path, std::strlen(path) + 1);
+    if (ok) SetDownloadFolder(path);
     allocator->Free(item);
     allocator->Release();
     return ok ? 1 : 0;

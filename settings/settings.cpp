@@ -5,8 +5,26 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 SETTINGS gSettings;
+
+namespace {
+std::mutex gFolderLock;
+}
+
+void GetDownloadFolder(char (&out)[kFolderSize])
+{
+    std::lock_guard<std::mutex> lock(gFolderLock);
+    std::memcpy(out, gSettings.szDownloadFolder, kFolderSize);
+    out[kFolderSize - 1] = '\0';
+}
+
+void SetDownloadFolder(const char* folder)
+{
+    std::lock_guard<std::mutex> lock(gFolderLock);
+    std::snprintf(gSettings.szDownloadFolder, sizeof gSettings.szDownloadFolder, "%s", folder);
+}
 
 namespace {
 

@@ -20,6 +20,12 @@ struct SETTINGS {
 
 extern SETTINGS gSettings;
 
+// The download folder is a text that the options dialog may rewrite while downloads read it;
+// these take a lock so that a reader never sees half of an old and half of a new path. The
+// user-interface thread, the only writer, may read the field directly.
+void GetDownloadFolder(char (&out)[kFolderSize]);
+void SetDownloadFolder(const char* folder);
+
 void SetDefaultSettings(SETTINGS* settings);
 
 // Sets the defaults, then takes every valid line of the file. Always returns 1.
