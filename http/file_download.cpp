@@ -3,9 +3,8 @@
 #include "engine/download_list.h"
 #include "engine/job_table.h"
 #include "engine/scan_job.h"
+#include "http/exchange.h"
 #include "http/file_name.h"
-#include "http/request.h"
-#include "http/response_head.h"
 #include "platform/files.h"
 #include "platform/net.h"
 #include "settings/settings.h"
@@ -68,25 +67,6 @@ bool ParseLength(const char* text, int64_t* size)
     if (*text != '\0') return false;
     *size = value;
     return true;
-}
-
-// Sends the GET for `address` (with a Range when `missing` > 0) and reads the head.
-Socket Request(const AddressRecord& address, int64_t missing, char (&head)[kHeadBufferSize],
-               char (&bodyStart)[kReceiveChunk], int* bodyStartCount)
-{
-    RequestRecord record;
-    PrepareGetRequest(address, &record);
-    if (missing > 0) std::snprintf(record.request[kRange], kSlotSize, "bytes=-%" PRId64, missing);
-    char request[kRequestBufferSize];
-    int length = BuildRequest(record, request);
-    if (length == 0) return 0;
-    Socket socket = ConnectToHost(address.host, PortNumber(address.port));
-    if (socket == 0) return 0;
-    if (SendAll(socket, request, length) != length || !ReadResponseHead(socket, head, bodyStart, bodyStartCount)) {
-        CloseConnection(socket);
-        return 0;
-    }
-    return socket;
 }
 
 enum class Outcome { Complete, Short, Stopped, Failed };
@@ -198,7 +178,7 @@ int Download::ResumeDownload()
     char head[kHeadBufferSize];
     char bodyStart[kReceiveChunk];
     int bodyStartCount = 0;
-    socket = Request(address, size - from, head, bodyStart, &bodyStartCount);
+    socket = OpenExchange(address, size - from, head, bodyStart, &bodyStartCount);
     if (socket == 0 || StatusCode(head) != 206 || !IsMissingTail(head, from, size)) return Fail(kDownloadFailed);
 
     item->nState.store(kDownloadTransferring);
@@ -233,7 +213,7 @@ int DownloadFile(SCANJOB* job, const AddressRecord& address)
     char head[kHeadBufferSize];
     char bodyStart[kReceiveChunk];
     int bodyStartCount = 0;
-    d.socket = Request(address, 0, head, bodyStart, &bodyStartCount);
+    d.socket = OpenExchange(address, 0, head, bodyStart, &bodyStartCount);
     if (d.socket == 0 || StatusCode(head) != 200) return d.Fail(kDownloadFailed);
 
     char lengthText[20];

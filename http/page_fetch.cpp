@@ -1,7 +1,6 @@
 #include "http/page_fetch.h"
 
-#include "http/request.h"
-#include "http/response_head.h"
+#include "http/exchange.h"
 #include "platform/net.h"
 
 #include <cstring>
@@ -20,24 +19,6 @@ bool StartsWithNoCase(const char* text, const char* prefix)
 bool IsRedirect(int status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-// Sends the request for `address` and reads the head. 0 and no connection on failure.
-Socket Request(const AddressRecord& address, char (&head)[kHeadBufferSize], char (&bodyStart)[kReceiveChunk],
-               int* bodyStartCount)
-{
-    RequestRecord record;
-    PrepareGetRequest(address, &record);
-    char request[kRequestBufferSize];
-    int length = BuildRequest(record, request);
-    if (length == 0) return 0;
-    Socket socket = ConnectToHost(address.host, PortNumber(address.port));
-    if (socket == 0) return 0;
-    if (SendAll(socket, request, length) != length || !ReadResponseHead(socket, head, bodyStart, bodyStartCount)) {
-        CloseConnection(socket);
-        return 0;
-    }
-    return socket;
 }
 
 // Reads a 200 body into the page buffer: the body-start bytes, then chunks while they fit.
@@ -81,7 +62,7 @@ int FetchPageOnce(const std::atomic<int32_t>& stopMode, const AddressRecord& add
     char head[kHeadBufferSize];
     char bodyStart[kReceiveChunk];
     int bodyStartCount = 0;
-    Socket socket = Request(address, head, bodyStart, &bodyStartCount);
+    Socket socket = OpenExchange(address, 0, head, bodyStart, &bodyStartCount);
     if (socket == 0) return 0;
     int stored = 0;
     if (StatusCode(head) == 200) stored = ReadBody(socket, stopMode, bodyStart, bodyStartCount, page);
@@ -94,7 +75,7 @@ int FetchPage(const std::atomic<int32_t>& stopMode, AddressRecord* address, char
     char head[kHeadBufferSize];
     char bodyStart[kReceiveChunk];
     int bodyStartCount = 0;
-    Socket socket = Request(*address, head, bodyStart, &bodyStartCount);
+    Socket socket = OpenExchange(*address, 0, head, bodyStart, &bodyStartCount);
     if (socket == 0) return 0;
 
     int status = StatusCode(head);

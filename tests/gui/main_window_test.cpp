@@ -10,6 +10,8 @@
 #include "shell/main_window.h"
 #include "shell/status_bar.h"
 
+#include "gui_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -40,25 +42,6 @@ Rect Place(HWND control)
     GetWindowRect(control, &r);
     MapWindowPoints(nullptr, gMain.window, reinterpret_cast<POINT*>(&r), 2);
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
-
-std::string Text(HWND window)
-{
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    int length = GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
-std::string Cell(HWND list, int row, int column)
-{
-    char text[512] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
 }
 
 std::string StatusPart(int part)

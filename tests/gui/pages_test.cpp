@@ -11,6 +11,7 @@
 #include "shell/main_window.h"
 #include "shell/status_bar.h"
 #include "support/temp_dir.h"
+#include "gui_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -23,24 +24,6 @@
 #include <vector>
 
 namespace {
-
-std::string Cell(HWND list, int row, int column)
-{
-    char text[512] = {};
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-std::string Text(HWND window)
-{
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 void Select(HWND list, const std::vector<int>& rows)
 {
