@@ -9,6 +9,7 @@
 #include "settings/settings.h"
 #include "shell/main_window.h"
 #include "shell/status_bar.h"
+#include "support/local_time.h"
 
 #include "gui_helpers.h"
 
@@ -430,15 +431,7 @@ TEST_F(MainWindow, StatusBarTotalsAndRate)
 TEST_F(MainWindow, LogEntries)
 {
     SetWindowTextA(gMain.log, "");
-    std::tm t{};
-    t.tm_year = 126;
-    t.tm_mon = 1;
-    t.tm_mday = 3;
-    t.tm_hour = 9;
-    t.tm_min = 5;
-    t.tm_sec = 7;
-    t.tm_isdst = -1;
-    gNow = static_cast<int64_t>(std::mktime(&t));
+    gNow = LocalTime(2026, 2, 3, 9, 5, 7);
     SetClockForTest(FakeNow);
     AppendLog("first");
     AppendLog(std::string(300, 'm').c_str());

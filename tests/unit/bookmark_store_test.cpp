@@ -1,6 +1,7 @@
 #include "bookmarks/bookmark_store.h"
 #include "engine/scan_job.h"
 #include "platform/files.h"
+#include "support/local_time.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -111,16 +112,8 @@ TEST_F(Bookmarks, FailedSaveKeepsTheOldFile)
 
 TEST_F(Bookmarks, DateText)
 {
-    std::tm t{};
-    t.tm_year = 126;
-    t.tm_mon = 1;
-    t.tm_mday = 3;
-    t.tm_hour = 9;
-    t.tm_min = 5;
-    t.tm_sec = 7;
-    t.tm_isdst = -1;
     char text[32];
-    FormatBookmarkDate(static_cast<int32_t>(std::mktime(&t)), text);
+    FormatBookmarkDate(static_cast<int32_t>(LocalTime(2026, 2, 3, 9, 5, 7)), text);
     EXPECT_STREQ(text, "02/03/26 09:05:07");
 }
 
