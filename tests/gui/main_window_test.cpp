@@ -522,7 +522,7 @@ int main(int argc, char** argv)
     InitMainWindowState(instance);
     gMain.networkState = 1;
     if (!CreateMainWindow(SW_SHOW)) {
-        std::fprintf(stderr, "the main window could not be made\n");
+        std::fprintf(stderr, "the main window could not be made (error %lu)\n", GetLastError());
         return 1;
     }
     Pump();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts or stops an Xvfb display for the window tests of one build folder.
 # Usage: xvfb.sh start|stop DIR    (start writes the display, such as :93, to DIR/display)
+# Xvfb picks a free display number itself (-displayfd), so several runs never collide.
 set -euo pipefail
 action=$1
 dir=$2
@@ -11,19 +12,17 @@ if [ -f "$dir/xvfb.pid" ]; then
 fi
 [ "$action" = stop ] && exit 0
 
-for n in $(seq 90 140); do
-  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-  setsid Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 &
-  echo $! >"$dir/xvfb.pid"
-  for _ in $(seq 1 50); do
-    if [ -e "/tmp/.X11-unix/X$n" ]; then
-      echo ":$n" >"$dir/display"
-      exit 0
-    fi
-    kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
+rm -f "$dir/number"
+setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/number" </dev/null >"$dir/xvfb.log" 2>&1 &
+echo $! >"$dir/xvfb.pid"
+for _ in $(seq 1 100); do
+  if [ -s "$dir/number" ]; then
+    echo ":$(tr -d '[:space:]' <"$dir/number")" >"$dir/display"
+    exit 0
+  fi
+  kill -0 "$(cat "$dir/xvfb.pid")" 2>/dev/null || break
+  sleep 0.1
 done
-echo "xvfb.sh: no display could be started" >&2
+echo "xvfb.sh: Xvfb did not start" >&2
+cat "$dir/xvfb.log" >&2 || true
 exit 1
