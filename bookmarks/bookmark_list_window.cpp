@@ -31,14 +31,8 @@ void CellText(const BOOKMARK& b, int column, LVITEMA& cell)
 {
     char text[300];
     switch (column) {
-    case 0:
-        if (std::strncmp(b.szAddress, "http://", 7) == 0) {
-            CopyCellText(cell, b.szAddress);
-            return;
-        }
-        std::snprintf(text, sizeof text, "http://%s", b.szAddress);
-        break;
-    case 1: CopyCellText(cell, BookmarkStateText(b.nState)); return;
+    case 0: CopyAddressCell(cell, b.szAddress); return;
+    case 1: CopyCellText(cell, JobStateName(b.nState)); return;
     case 2: CopyCellText(cell, FormatName(b.nFormat)); return;
     case 3: std::snprintf(text, sizeof text, "R-%d", b.nDepth); break;
     case 4: std::snprintf(text, sizeof text, "%d", b.nFound); break;

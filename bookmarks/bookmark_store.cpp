@@ -82,12 +82,6 @@ bool SaveBookmarks(const std::vector<BOOKMARK>& bookmarks, const char* path)
     return ReplaceFileContents(path, bytes.data(), bytes.size());
 }
 
-const char* BookmarkStateText(int32_t state)
-{
-    static const char* const kTexts[] = {"Queued", "Processing", "Complete", "Stopped", "Stopping"};
-    return state >= 0 && state <= 4 ? kTexts[state] : "";
-}
-
 void FormatBookmarkDate(int32_t seconds, char (&out)[32])
 {
     std::time_t t = static_cast<std::time_t>(seconds);

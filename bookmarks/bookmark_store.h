@@ -32,7 +32,5 @@ std::vector<BOOKMARK> LoadBookmarks(const char* path = kBookmarkFileName);
 // Writes the records in order, replacing the file in one step; a failure keeps the old file.
 bool SaveBookmarks(const std::vector<BOOKMARK>& bookmarks, const char* path = kBookmarkFileName);
 
-// Cell text helpers shared by the list: "Queued" ... "Stopping", empty outside 0 to 4.
-const char* BookmarkStateText(int32_t state);
-// "%02d/%02d/%02d %02d:%02d:%02d" of local time: month, day, year mod 100, hour, minute, second.
+// The date cell: "%02d/%02d/%02d %02d:%02d:%02d" of local time: month, day, year mod 100, hour, minute, second.
 void FormatBookmarkDate(int32_t seconds, char (&out)[32]);

@@ -67,30 +67,17 @@ bool AllJobsEnded()
     return ended;
 }
 
-const char* StateName(int32_t state)
-{
-    static const char* const names[] = {"Queued", "Processing", "Complete", "Stopped", "Stopping"};
-    return state >= 0 && state < 5 ? names[state] : "";
-}
-
 // The closing summary; returns the exit status: 0 all complete, 1 any stopped.
 int PrintSummary(int64_t seconds)
 {
-    std::vector<SCANJOB*> jobs;
-    {
-        std::lock_guard<std::mutex> lock(gEngineLock);
-        ForEachJob([&jobs](SCANJOB* job) {
-            jobs.push_back(job);
-            return true;
-        });
-    }
+    std::vector<SCANJOB*> jobs = JobsSnapshot();
     int status = 0;
     std::printf("\n%-9s %-9s %6s %6s %10s  %s\n", "State", "Format", "Found", "Files", "Size", "Address");
     for (SCANJOB* job : jobs) {
         char size[kSizeTextSize];
         int32_t state = job->nState.load();
         if (state != kJobComplete) status = 1;
-        std::printf("%-9s %-5s R-%d %6d %6d %10s  %s\n", StateName(state), FormatName(job->nFormat), job->nDepth,
+        std::printf("%-9s %-5s R-%d %6d %6d %10s  %s\n", JobStateName(state), FormatName(job->nFormat), job->nDepth,
                     job->nFound.load(), job->nFiles.load(), SizeText(job->nSize.load(), size), job->szAddress);
     }
     char total[kSizeTextSize];
@@ -194,15 +181,7 @@ int main(int argc, char** argv)
         }
         if (interrupts >= 2 && handled == 1) {
             AppendLog("Ctrl-C again: stopping every job immediately");
-            std::vector<SCANJOB*> jobs;
-            {
-                std::lock_guard<std::mutex> lock(gEngineLock);
-                ForEachJob([&jobs](SCANJOB* job) {
-                    jobs.push_back(job);
-                    return true;
-                });
-            }
-            for (SCANJOB* job : jobs)
+            for (SCANJOB* job : JobsSnapshot())
                 if (job->nState.load() != kJobComplete && job->nState.load() != kJobStopped) StopJobImmediately(job);
             handled = 2;
         }

@@ -27,6 +27,18 @@ bool FindJobByHashLocked(uint32_t hash)
 
 }  // namespace
 
+const char* JobStateName(int32_t state)
+{
+    static const char* const kNames[] = {"Queued", "Processing", "Complete", "Stopped", "Stopping"};
+    return state >= 0 && state <= 4 ? kNames[state] : "";
+}
+
+std::vector<SCANJOB*> JobsSnapshot()
+{
+    std::lock_guard<std::mutex> lock(gEngineLock);
+    return gJobs;
+}
+
 uint32_t AddressHash(const char* address)
 {
     return UrlHash(std::strlen(address) >= 7 ? address + 7 : "");

@@ -31,6 +31,12 @@ extern ENGINECOUNTERS gCounters;
 
 enum class AddResult { Added, AlreadyPresent, OutOfMemory };
 
+// "Queued", "Processing", "Complete", "Stopped", "Stopping"; empty outside 0 to 4.
+const char* JobStateName(int32_t state);
+
+// Every job in table order, taken under the engine lock.
+std::vector<SCANJOB*> JobsSnapshot();
+
 // Appends a Queued job for `address` (a full "http://" address) unless a job with the same
 // address hash is listed. Logs the outcome; OutOfMemory is left to the caller to report.
 AddResult AddScanJob(const char* address, int format, int depth);

@@ -17,30 +17,19 @@ namespace {
 
 LISTSORT gSort;
 
+// A Stopping job tells how it stops.
 const char* StatusText(const SCANJOB* job)
 {
-    switch (job->nState.load()) {
-    case kJobQueued: return "Queued";
-    case kJobProcessing: return "Processing";
-    case kJobComplete: return "Complete";
-    case kJobStopped: return "Stopped";
-    case kJobStopping: return job->nStopMode.load() == kStopGraceful ? "Stopping gracefully" : "Stopping immediately";
-    default: return "";
-    }
+    int32_t state = job->nState.load();
+    if (state != kJobStopping) return JobStateName(state);
+    return job->nStopMode.load() == kStopGraceful ? "Stopping gracefully" : "Stopping immediately";
 }
 
 void CellText(const SCANJOB* job, int column, LVITEMA& cell)
 {
     char text[300];
     switch (column) {
-    case 0:
-        if (std::strncmp(job->szAddress, "http://", 7) == 0)
-            CopyCellText(cell, job->szAddress);
-        else {
-            std::snprintf(text, sizeof text, "http://%s", job->szAddress);
-            CopyCellText(cell, text);
-        }
-        return;
+    case 0: CopyAddressCell(cell, job->szAddress); return;
     case 1: CopyCellText(cell, StatusText(job)); return;
     case 2: CopyCellText(cell, FormatName(job->nFormat)); return;
     case 3: std::snprintf(text, sizeof text, "R-%d", job->nDepth); break;

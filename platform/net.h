@@ -28,6 +28,9 @@ int Receive(Socket socket, char* buffer, int size);
 // Closes the socket if there is one and sets it to 0.
 void CloseConnection(Socket& socket);
 
+// The receive timeout in force for new sockets (used by both sides of the transport).
+int ReceiveTimeoutMs();
+
 // Tests only: a shorter receive timeout for sockets opened from now on; 0 restores 20 seconds.
 void SetReceiveTimeoutForTest(int milliseconds);
 

@@ -12,8 +12,6 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-int ReceiveTimeoutMs();
-
 int StartNetworking()
 {
     std::signal(SIGPIPE, SIG_IGN);

@@ -5,8 +5,6 @@
 
 #include <cstdio>
 
-int ReceiveTimeoutMs();
-
 int StartNetworking()
 {
     WSADATA data;

@@ -1,5 +1,6 @@
 #include "shell/list_view.h"
 
+#include <cstdio>
 #include <cstring>
 
 void InsertColumns(HWND list, const LISTCOLUMN* columns, int count)
@@ -72,6 +73,14 @@ void CopyCellText(LVITEMA& cell, const char* text)
     if (length > room) length = room;
     std::memcpy(cell.pszText, text, length);
     cell.pszText[length] = '\0';
+}
+
+void CopyAddressCell(LVITEMA& cell, const char* address)
+{
+    if (std::strncmp(address, "http://", 7) == 0) return CopyCellText(cell, address);
+    char text[300];
+    std::snprintf(text, sizeof text, "http://%s", address);
+    CopyCellText(cell, text);
 }
 
 LVITEMA* TextRequest(const NMHDR* header)

@@ -1,4 +1,5 @@
 #include "bookmarks/bookmark_store.h"
+#include "engine/job_table.h"
 #include "engine/scan_job.h"
 #include "platform/files.h"
 #include "support/local_time.h"
@@ -94,8 +95,8 @@ TEST_F(Bookmarks, AddressWithoutTerminatorEndsAtItsLastByte)
     std::vector<BOOKMARK> loaded = LoadBookmarks(file.c_str());
     ASSERT_EQ(loaded.size(), 1u);
     EXPECT_EQ(std::string(loaded[0].szAddress), std::string(255, 'a'));
-    EXPECT_STREQ(BookmarkStateText(loaded[0].nState), "");  // a damaged state shows nothing
-    EXPECT_STREQ(BookmarkStateText(3), "Stopped");
+    EXPECT_STREQ(JobStateName(loaded[0].nState), "");  // a damaged state shows nothing
+    EXPECT_STREQ(JobStateName(3), "Stopped");
 }
 
 TEST_F(Bookmarks, FailedSaveKeepsTheOldFile)

@@ -1,5 +1,7 @@
 #include "links/classify.h"
 
+#include "support/parsed_address.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -7,15 +9,6 @@
 #include <string>
 
 namespace {
-
-AddressRecord Record(const char* text)
-{
-    char buffer[500];
-    std::snprintf(buffer, sizeof buffer, "%s", text);
-    AddressRecord record;
-    ParseAddress(buffer, &record);
-    return record;
-}
 
 TEST(Classify, PagesAndFiles)
 {
@@ -48,7 +41,7 @@ TEST(Classify, PagesAndFiles)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.address);
         char extension[kExtensionSize];
-        EXPECT_EQ(IsPageAddress(Record(c.address), extension), c.page);
+        EXPECT_EQ(IsPageAddress(ParsedAddress(c.address), extension), c.page);
         if (c.page) continue;
         EXPECT_STREQ(extension, c.extension);
         for (int format = 0; format < kFormatCount; ++format)

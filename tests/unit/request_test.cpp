@@ -1,20 +1,13 @@
 #include "http/request.h"
 
+#include "support/parsed_address.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 namespace {
-
-AddressRecord Address(const char* text)
-{
-    char buffer[500];
-    std::snprintf(buffer, sizeof buffer, "%s", text);
-    AddressRecord record;
-    ParseAddress(buffer, &record);
-    return record;
-}
 
 std::string Build(const RequestRecord& record)
 {
@@ -30,7 +23,7 @@ const char kUserAgent[] = "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0)\r\n";
 TEST(BuildRequest, PageRequestIsExact)
 {
     RequestRecord record;
-    PrepareGetRequest(Address("h/a/b.php?x=1"), &record);
+    PrepareGetRequest(ParsedAddress("h/a/b.php?x=1"), &record);
     EXPECT_EQ(Build(record), std::string("GET /a/b.php?x=1 HTTP/1.1\r\n"
                                          "Connection: close\r\n"
                                          "Accept: */*\r\n"
@@ -43,7 +36,7 @@ TEST(BuildRequest, PageRequestIsExact)
 TEST(BuildRequest, RangeRequestPutsRangeBeforeUserAgent)
 {
     RequestRecord record;
-    PrepareGetRequest(Address("files.example:8080/x/y.jpg"), &record);
+    PrepareGetRequest(ParsedAddress("files.example:8080/x/y.jpg"), &record);
     std::snprintf(record.request[kRange], kSlotSize, "bytes=-%d", 400);
     // The host header never carries the port.
     EXPECT_EQ(Build(record), std::string("GET /x/y.jpg HTTP/1.1\r\n"
@@ -68,7 +61,7 @@ TEST(BuildRequest, EveryHeaderGroupInOrder)
 {
     RequestRecord record{};
     record.method = kMethodGet;
-    record.address = Address("h/p");
+    record.address = ParsedAddress("h/p");
     for (int i = 0; i < kGeneralHeaderCount; ++i) std::snprintf(record.general[i], kSlotSize, "g%d", i);
     for (int i = 0; i < kRequestHeaderCount; ++i) std::snprintf(record.request[i], kSlotSize, "r%d", i);
     for (int i = 0; i < kEntityHeaderCount; ++i) std::snprintf(record.entity[i], kSlotSize, "e%d", i);
@@ -113,7 +106,7 @@ TEST(BuildRequestLine, MethodsAndTargets)
         RequestRecord record{};
         record.method = c.method;
         record.targetForm = c.form;
-        if (c.address) record.address = Address(c.address);
+        if (c.address) record.address = ParsedAddress(c.address);
         char line[kRequestBufferSize] = {};
         int length = BuildRequestLine(record, line, sizeof line);
         EXPECT_EQ(std::string(line), c.line);
@@ -124,7 +117,7 @@ TEST(BuildRequestLine, MethodsAndTargets)
 TEST(BuildRequest, UnknownMethodLeavesAnEmptyBuffer)
 {
     RequestRecord record;
-    PrepareGetRequest(Address("h/"), &record);
+    PrepareGetRequest(ParsedAddress("h/"), &record);
     record.method = 9;
     char out[kRequestBufferSize];
     std::memset(out, 'X', sizeof out);
@@ -135,7 +128,7 @@ TEST(BuildRequest, UnknownMethodLeavesAnEmptyBuffer)
 TEST(BuildRequest, SlotValueIsReadUpToItsHundredthByte)
 {
     RequestRecord record;
-    PrepareGetRequest(Address("h/"), &record);
+    PrepareGetRequest(ParsedAddress("h/"), &record);
     std::memset(record.request[kReferer], 'r', kSlotSize);  // no terminator in the slot
     std::string text = Build(record);
     EXPECT_NE(text.find("Referer: " + std::string(99, 'r') + "\r\nUser-Agent"), std::string::npos);
@@ -166,7 +159,7 @@ TEST(BuildRequest, LargestRecordFitsItsBuffer)
 TEST(BuildRequestLine, LineThatDoesNotFitIsRefused)
 {
     RequestRecord record;
-    PrepareGetRequest(Address("h/abcdef"), &record);
+    PrepareGetRequest(ParsedAddress("h/abcdef"), &record);
     char line[16];
     std::memset(line, 'X', sizeof line);
     EXPECT_EQ(BuildRequestLine(record, line, sizeof line), 0);
@@ -182,13 +175,13 @@ TEST(BuildRequest, LineBreaksInHostTargetOrValuesAreRefused)
     for (const char* text : bad) {
         SCOPED_TRACE(text);
         RequestRecord record;
-        PrepareGetRequest(Address(text), &record);
+        PrepareGetRequest(ParsedAddress(text), &record);
         char out[kRequestBufferSize];
         EXPECT_EQ(BuildRequest(record, out), 0);
         EXPECT_EQ(out[0], '\0');
     }
     RequestRecord record;
-    PrepareGetRequest(Address("h/"), &record);
+    PrepareGetRequest(ParsedAddress("h/"), &record);
     std::strcpy(record.request[kRange], "bytes=-1\r\nX: 1");
     char out[kRequestBufferSize];
     EXPECT_EQ(BuildRequest(record, out), 0);
