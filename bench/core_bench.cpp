@@ -1,5 +1,7 @@
-// Speed of the per-link work: scanning a page, hashing and parsing addresses.
+// Speed of the per-link work: scanning a page, hashing, the visited record and parsing addresses.
+#include "engine/scan_job.h"
 #include "engine/url_hash.h"
+#include "engine/visited_table.h"
 #include "http/address.h"
 #include "links/link_scanner.h"
 
@@ -8,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -51,6 +54,56 @@ void BM_UrlHash(benchmark::State& state)
     for (auto _ : state) benchmark::DoNotOptimize(UrlHash(key));
 }
 BENCHMARK(BM_UrlHash);
+
+// Test-and-mark of a key not seen before, on a table holding up to 1,000,000 keys, and of a
+// key seen already. The figures report the table's bytes per key.
+std::vector<std::string> SiteKeys(int count)
+{
+    std::vector<std::string> keys;
+    keys.reserve(count);
+    char key[200];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(key, sizeof key, "www.example.com/photos/2024/gallery/section-%d/img_%05d.html", i % 1000, i);
+        keys.emplace_back(key);
+    }
+    return keys;
+}
+
+void BM_VisitedMarkNew(benchmark::State& state)
+{
+    const std::vector<std::string> keys = SiteKeys(1000000);
+    SCANJOB job{};
+    size_t i = 0;
+    MakeVisitedTable(&job);
+    for (auto _ : state) {
+        if (i == keys.size()) {
+            state.PauseTiming();
+            MakeVisitedTable(&job);
+            i = 0;
+            state.ResumeTiming();
+        }
+        benchmark::DoNotOptimize(MarkIfNew(&job, keys[i++].c_str()));
+    }
+    state.counters["bytes_per_key"] = static_cast<double>(VisitedBytes(&job)) / static_cast<double>(VisitedCount(&job));
+    ReleaseVisitedTable(&job);
+}
+BENCHMARK(BM_VisitedMarkNew);
+
+void BM_VisitedMarkSeen(benchmark::State& state)
+{
+    const std::vector<std::string> keys = SiteKeys(100000);
+    SCANJOB job{};
+    MakeVisitedTable(&job);
+    for (const std::string& key : keys) MarkIfNew(&job, key.c_str());
+    size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(MarkIfNew(&job, keys[i].c_str()));
+        if (++i == keys.size()) i = 0;
+    }
+    state.counters["bytes_per_key"] = static_cast<double>(VisitedBytes(&job)) / static_cast<double>(VisitedCount(&job));
+    ReleaseVisitedTable(&job);
+}
+BENCHMARK(BM_VisitedMarkSeen);
 
 void BM_ParseAddress(benchmark::State& state)
 {

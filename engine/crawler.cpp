@@ -1,7 +1,6 @@
 #include "engine/crawler.h"
 
 #include "engine/job_table.h"
-#include "engine/url_hash.h"
 #include "engine/visited_table.h"
 #include "http/file_download.h"
 #include "settings/settings.h"
@@ -23,14 +22,6 @@ bool BelowLinkLimit(const SCANJOB* job)
     return job->nFound.load(std::memory_order_relaxed) < gSettings.nUrlLinks;
 }
 
-// Marks the link's hash and returns true when it had not been seen by this job.
-bool MarkIfNew(SCANJOB* job, uint32_t hash)
-{
-    if (IsVisited(job, hash)) return false;
-    MarkVisited(job, hash);
-    return true;
-}
-
 void PushShared(SCANJOB* job, int level, const AddressRecord& link)
 {
     std::lock_guard<std::mutex> lock(gEngineLock);
@@ -49,16 +40,16 @@ bool WantsImageSources(const SCANJOB* job)
     return gSettings.bCheckIMGSRC != 0 && job->nFormat == kFormatImage;
 }
 
-uint32_t LinkHash(CRAWLER& c, int absolute)
+const char* LinkKey(CRAWLER& c, int absolute)
 {
-    if (absolute) return UrlHash(c.link + 7);
+    if (absolute) return c.link + 7;
     const AddressRecord& r = c.resolved;
     // A port text holding "80" anywhere is left out of the key.
     if (std::strstr(r.port, "80") != nullptr)
         std::snprintf(c.key, sizeof c.key, "%s%s%s", r.host, r.path, r.query);
     else
         std::snprintf(c.key, sizeof c.key, "%s%s%s%s", r.host, r.port, r.path, r.query);
-    return UrlHash(c.key);
+    return c.key;
 }
 
 void ScanPage(CRAWLER& c, SCANJOB* job, int level)
@@ -73,7 +64,7 @@ void ScanPage(CRAWLER& c, SCANJOB* job, int level)
             DownloadIfWanted(c, job);
             continue;
         }
-        if (level >= job->nDepth || !BelowLinkLimit(job) || !MarkIfNew(job, LinkHash(c, absolute))) continue;
+        if (level >= job->nDepth || !BelowLinkLimit(job) || !MarkIfNew(job, LinkKey(c, absolute))) continue;
         if (absolute)
             PushShared(job, level + c.depthStep, c.resolved);
         else
@@ -112,7 +103,7 @@ void CrawlJob(SCANJOB* job)
                     text += advance;
                     int absolute = ResolveLink(c.link, c.base, &c.resolved);
                     if (!absolute || !IsPageAddress(c.resolved, c.extension)) continue;
-                    if (MarkIfNew(job, LinkHash(c, absolute))) PushShared(job, c.depthStep, c.resolved);
+                    if (MarkIfNew(job, LinkKey(c, absolute))) PushShared(job, c.depthStep, c.resolved);
                 }
             }
 
@@ -125,7 +116,7 @@ void CrawlJob(SCANJOB* job)
                     DownloadIfWanted(c, job);
                     continue;
                 }
-                if (!absolute && job->nDepth > 0 && MarkIfNew(job, LinkHash(c, absolute)))
+                if (!absolute && job->nDepth > 0 && MarkIfNew(job, LinkKey(c, absolute)))
                     PushLocalLink(&c.queue, c.depthStep, c.resolved);
             }
 

@@ -36,6 +36,6 @@ void CrawlLocalLinks(CRAWLER& crawler, SCANJOB* job);
 // class is Image.
 bool WantsImageSources(const SCANJOB* job);
 
-// The visited-table hash of a page link: for an absolute link its text after "http://"; for
-// a relative one the key made of the resolved parts.
-uint32_t LinkHash(CRAWLER& crawler, int absolute);
+// The visited-table key of a page link: for an absolute link its text after "http://"; for
+// a relative one the key made of the resolved parts (written into `crawler.key`).
+const char* LinkKey(CRAWLER& crawler, int absolute);

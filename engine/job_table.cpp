@@ -18,10 +18,27 @@ namespace {
 
 std::vector<SCANJOB*> gJobs;
 
-bool FindJobByHashLocked(uint32_t hash)
+const char* AfterScheme(const char* address)
 {
+    return std::strlen(address) >= 7 ? address + 7 : "";
+}
+
+// Equal texts with a to z read as A to Z, as the address hash reads them.
+bool SameFolded(const char* a, const char* b)
+{
+    for (;; ++a, ++b) {
+        char x = *a >= 'a' && *a <= 'z' ? static_cast<char>(*a - 'a' + 'A') : *a;
+        char y = *b >= 'a' && *b <= 'z' ? static_cast<char>(*b - 'a' + 'A') : *b;
+        if (x != y) return false;
+        if (x == '\0') return true;
+    }
+}
+
+bool FindDuplicateJobLocked(uint32_t hash, const char* address)
+{
+    // The hash only filters; the texts decide, so a colliding address is still accepted.
     for (const SCANJOB* job : gJobs)
-        if (job->dwHash == hash) return true;
+        if (job->dwHash == hash && SameFolded(AfterScheme(job->szAddress), AfterScheme(address))) return true;
     return false;
 }
 
@@ -41,7 +58,7 @@ std::vector<SCANJOB*> JobsSnapshot()
 
 uint32_t AddressHash(const char* address)
 {
-    return UrlHash(std::strlen(address) >= 7 ? address + 7 : "");
+    return UrlHash(AfterScheme(address));
 }
 
 AddResult AddScanJob(const char* address, int format, int depth)
@@ -58,7 +75,7 @@ AddResult AddScanJob(const char* address, int format, int depth)
     AddResult result = AddResult::Added;
     {
         std::lock_guard<std::mutex> lock(gEngineLock);
-        if (FindJobByHashLocked(job->dwHash)) {
+        if (FindDuplicateJobLocked(job->dwHash, job->szAddress)) {
             result = AddResult::AlreadyPresent;
         } else {
             try {
@@ -80,10 +97,10 @@ AddResult AddScanJob(const char* address, int format, int depth)
     return AddResult::Added;
 }
 
-bool FindJobByHash(uint32_t hash)
+bool FindDuplicateJob(const char* address)
 {
     std::lock_guard<std::mutex> lock(gEngineLock);
-    return FindJobByHashLocked(hash);
+    return FindDuplicateJobLocked(AddressHash(address), address);
 }
 
 int RemoveJob(int index)

@@ -27,7 +27,7 @@ inline constexpr int kLinkLevels = 4;     // depths 0 to 3
 // Heap-allocated, zero-filled on creation, owned by the job table. Fields that several
 // threads touch are atomic; nFound, nLeft and the queue nodes change only under the engine lock.
 struct SCANJOB {
-    uint32_t dwHash;  // URL hash of szAddress without its "http://"; only for the duplicate test
+    uint32_t dwHash;  // URL hash of szAddress without its "http://"; a quick filter of the duplicate test
     char szAddress[kAddressSize];
     std::atomic<int32_t> nState;  // JobState
     int32_t nFormat;              // 0 Image, 1 Audio, 2 Video, 3 Document, 4 Any

@@ -8,6 +8,8 @@
 #include "support/recording_views.h"
 
 #include <algorithm>
+#include <fstream>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -66,6 +68,17 @@ protected:
         std::set<std::string> names;
         for (const char* f : files) names.insert("127.0.0.1+" + folder + "+" + f);
         return names;
+    }
+
+    // How often each target under /many/ was requested, from nginx's log of that folder.
+    std::map<std::string, int> ManyRequests() const
+    {
+        std::map<std::string, int> counts;
+        std::ifstream log(servers.root + "/../logs/many.log");
+        std::string method, target;
+        std::string version;
+        while (log >> method >> target >> version) ++counts[target];
+        return counts;
     }
 
     void ExpectServedBytes()
@@ -172,6 +185,41 @@ TEST_F(Crawl, FailedStartPageCompletesWithNothingFound)
     EXPECT_EQ(job->nState.load(), kJobComplete);
     EXPECT_EQ(job->nFound.load(), 0);
     EXPECT_TRUE(Saved().empty());
+}
+
+TEST_F(Crawl, EveryPageOfASiteOfSimilarAddressesIsFetchedOnce)
+{
+    gSettings.nDownSizeLimit = 0;
+    SCANJOB* job = Start("/many/index.html", kFormatImage, 2);
+    RunToEnd(job);
+    EXPECT_EQ(job->nState.load(), kJobComplete);
+
+    std::set<std::string> files;
+    std::map<std::string, int> requests{{"/many/index.html", 1}};
+    auto page = [&](const std::string& path, const std::string& image) {
+        requests["/many/" + path] = 1;
+        requests["/many/" + image] = 1;
+        std::string name = "127.0.0.1+many+" + image;
+        std::replace(name.begin(), name.end(), '/', '+');
+        files.insert(name);
+    };
+    for (int n = 0; n < 20; ++n) {
+        requests["/many/s/" + std::to_string(n) + ".html"] = 1;
+        for (int m = 0; m < 50; ++m) {
+            std::string stem = "s/" + std::to_string(n) + "/" + std::to_string(m);
+            page(stem + ".html", stem + ".jpg");
+        }
+    }
+    char stem[32];
+    for (int m = 1; m <= 12; ++m)
+        for (int d = 1; d <= 28; ++d) {
+            std::snprintf(stem, sizeof stem, "d/2026/%02d/%02d", m, d);
+            page(std::string(stem) + ".html", std::string(stem) + ".jpg");
+        }
+    EXPECT_EQ(Saved().size(), 1336u);
+    EXPECT_EQ(Saved(), files);
+    EXPECT_EQ(job->nFiles.load(), 1336);
+    EXPECT_EQ(ManyRequests(), requests);
 }
 
 TEST_F(Crawl, StoppedJobsLinksAreDroppedNotFetched)

@@ -87,3 +87,20 @@ for name, text in {
     write("chain/" + name, text.encode())
 for name in ("c0", "a1", "a2", "a3", "b1", "b2", "b3"):
     write(f"chain/{name}.jpg", rng.randbytes(rng.randrange(500, 5000)))
+
+# A site of many similar page addresses (sections, pages, dates), all linked relatively:
+# many/index.html -> s/N.html (20 sections) -> s/N/M.html (50 pages each), each page with one
+# image of its own; and 336 dated pages d/2026/MM/DD.html linked from the start page. Such
+# addresses differ only by shifted or swapped digits.
+many = ['<a href="s/%d.html">section %d</a>' % (n, n) for n in range(20)]
+many += ['<a href="d/2026/%02d/%02d.html">day</a>' % (m, d) for m in range(1, 13) for d in range(1, 29)]
+write("many/index.html", "\n".join(many).encode())
+for n in range(20):
+    write(f"many/s/{n}.html", "\n".join(f'<a href="{n}/{m}.html">{m}</a>' for m in range(50)).encode())
+    for m in range(50):
+        write(f"many/s/{n}/{m}.html", f'<a href="{m}.jpg">picture</a>'.encode())
+        write(f"many/s/{n}/{m}.jpg", b"%d-%d" % (n, m))
+for m in range(1, 13):
+    for d in range(1, 29):
+        write(f"many/d/2026/{m:02d}/{d:02d}.html", f'<a href="{d:02d}.jpg">picture</a>'.encode())
+        write(f"many/d/2026/{m:02d}/{d:02d}.jpg", b"2026-%02d-%02d" % (m, d))

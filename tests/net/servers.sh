@@ -44,6 +44,7 @@ error_log $dir/logs/nginx-error.log;
 events { worker_connections 256; }
 http {
   access_log off;
+  log_format request '\$request';
   client_body_temp_path $dir/run/body;
   proxy_temp_path $dir/run/proxy;
   fastcgi_temp_path $dir/run/fastcgi;
@@ -57,6 +58,8 @@ http {
     location = /moved302 { return 302 http://127.0.0.1:$nginx_port/dir/index.html; }
     location = /redirect-chain { return 302 http://127.0.0.1:$nginx_port/moved301; }
     location /slow/ { limit_rate 100k; }
+    # Requests counted by the crawl tests: one line each, "GET /target HTTP/1.1".
+    location /many/ { access_log $dir/logs/many.log request; }
   }
 }
 CONF

@@ -61,7 +61,7 @@ TEST_F(JobTable, AddAppendsAQueuedJobAndLogsIt)
     EXPECT_EQ(r.rowsAdded[0], first);
 }
 
-TEST_F(JobTable, DuplicatesByHashAreRefused)
+TEST_F(JobTable, DuplicatesAreRefused)
 {
     ASSERT_EQ(AddScanJob("http://www.site.com/Gallery", 0, 1), AddResult::Added);
     struct Case {
@@ -82,13 +82,22 @@ TEST_F(JobTable, DuplicatesByHashAreRefused)
     EXPECT_EQ(Recorded().rowsAdded.size(), 1u);
 }
 
-TEST_F(JobTable, HashCollisionCountsAsDuplicate)
+TEST_F(JobTable, DifferentAddressesWithEqualHashesAreBothAdded)
 {
-    ASSERT_EQ(UrlHash("ab"), UrlHash("ca"));
-    ASSERT_EQ(AddScanJob("http://ab", 0, 1), AddResult::Added);
-    EXPECT_EQ(AddScanJob("http://ca", 0, 1), AddResult::AlreadyPresent);
-    EXPECT_TRUE(FindJobByHash(UrlHash("ca")));
-    EXPECT_FALSE(FindJobByHash(UrlHash("cb")));
+    const char* pairs[][2] = {
+        {"http://ab", "http://ca"},
+        {"http://www.site.com/0/24", "http://www.site.com/6/10"},
+        {"http://127.0.0.1/s/0/40.html", "http://127.0.0.1/s/1/12.html"},
+    };
+    for (const auto& p : pairs) {
+        SCOPED_TRACE(p[1]);
+        ASSERT_EQ(AddressHash(p[0]), AddressHash(p[1]));
+        EXPECT_EQ(AddScanJob(p[0], 0, 1), AddResult::Added);
+        EXPECT_FALSE(FindDuplicateJob(p[1]));
+        EXPECT_EQ(AddScanJob(p[1], 0, 1), AddResult::Added);
+        EXPECT_TRUE(FindDuplicateJob(p[1]));
+    }
+    EXPECT_EQ(Addresses().size(), 6u);
 }
 
 TEST_F(JobTable, LongAddressIsCutTo255Characters)
