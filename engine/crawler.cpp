@@ -42,7 +42,10 @@ bool WantsImageSources(const SCANJOB* job)
 
 const char* LinkKey(CRAWLER& c, int absolute)
 {
-    if (absolute) return c.link + 7;
+    if (absolute) {
+        AbsoluteLinkKey(c.link, c.key, sizeof c.key);
+        return c.key;
+    }
     const AddressRecord& r = c.resolved;
     // A port text holding "80" anywhere is left out of the key.
     if (std::strstr(r.port, "80") != nullptr)
@@ -60,6 +63,7 @@ void ScanPage(CRAWLER& c, SCANJOB* job, int level)
     while (Running(job) && (advance = NextLink(imageSrc, text, c.link, &c.depthStep)) > 0) {
         text += advance;
         int absolute = ResolveLink(c.link, c.base, &c.resolved);
+        if (absolute < 0) continue;  // the page itself
         if (!IsPageAddress(c.resolved, c.extension)) {
             DownloadIfWanted(c, job);
             continue;
@@ -102,7 +106,7 @@ void CrawlJob(SCANJOB* job)
                        (advance = NextLink(imageSrc, text, c.link, &c.depthStep)) > 0) {
                     text += advance;
                     int absolute = ResolveLink(c.link, c.base, &c.resolved);
-                    if (!absolute || !IsPageAddress(c.resolved, c.extension)) continue;
+                    if (absolute != 1 || !IsPageAddress(c.resolved, c.extension)) continue;
                     if (MarkIfNew(job, LinkKey(c, absolute))) PushShared(job, c.depthStep, c.resolved);
                 }
             }
@@ -112,6 +116,7 @@ void CrawlJob(SCANJOB* job)
             while (Running(job) && (advance = NextLink(imageSrc, text, c.link, &c.depthStep)) > 0) {
                 text += advance;
                 int absolute = ResolveLink(c.link, c.base, &c.resolved);
+                if (absolute < 0) continue;
                 if (!IsPageAddress(c.resolved, c.extension)) {
                     DownloadIfWanted(c, job);
                     continue;

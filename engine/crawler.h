@@ -36,6 +36,7 @@ void CrawlLocalLinks(CRAWLER& crawler, SCANJOB* job);
 // class is Image.
 bool WantsImageSources(const SCANJOB* job);
 
-// The visited-table key of a page link: for an absolute link its text after "http://"; for
-// a relative one the key made of the resolved parts (written into `crawler.key`).
+// The visited-table key of a page link, written into `crawler.key`: for an absolute link its
+// text after "http://" without fragment and dot segments; for a relative one the key made
+// of the resolved parts.
 const char* LinkKey(CRAWLER& crawler, int absolute);

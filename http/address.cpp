@@ -1,5 +1,6 @@
 #include "http/address.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -23,11 +24,68 @@ void SetHostAndPort(const char* hostPart, size_t length, AddressRecord* record)
     if (record->port[0] == '\0') std::strcpy(record->port, "80");
 }
 
+bool StartsWith(const char* text, size_t length, const char* prefix)
+{
+    size_t n = std::strlen(prefix);
+    return length >= n && std::memcmp(text, prefix, n) == 0;
+}
+
+bool Is(const char* text, size_t length, const char* whole)
+{
+    return length == std::strlen(whole) && std::memcmp(text, whole, length) == 0;
+}
+
 }  // namespace
+
+size_t RemoveDotSegments(char* path, size_t length)
+{
+    // The input is a copy: the output is written over the path, and never longer.
+    char input[kLinkTextSize];
+    size_t n = length < sizeof input - 1 ? length : sizeof input - 1;
+    const bool rooted = n > 0 && path[0] == '/';
+    std::memcpy(input, path, n);
+    char* in = input;
+    size_t out = 0;
+    auto dropLastSegment = [&] {
+        while (out > 0 && path[out - 1] != '/') --out;
+        if (out > 0) --out;
+    };
+    while (n > 0) {
+        if (StartsWith(in, n, "../")) {
+            in += 3, n -= 3;
+        } else if (StartsWith(in, n, "./") || StartsWith(in, n, "/./")) {
+            in += 2, n -= 2;
+        } else if (Is(in, n, "/.")) {
+            in[1] = '/';
+            in += 1, n -= 1;
+        } else if (StartsWith(in, n, "/../")) {
+            in += 3, n -= 3;
+            dropLastSegment();
+        } else if (Is(in, n, "/..")) {
+            in[2] = '/';
+            in += 2, n -= 2;
+            dropLastSegment();
+        } else if (Is(in, n, ".") || Is(in, n, "..")) {
+            n = 0;
+        } else {
+            // Move the first segment, with its leading "/", to the output.
+            size_t segment = 1;
+            while (segment < n && in[segment] != '/') ++segment;
+            std::memmove(path + out, in, segment);
+            out += segment;
+            in += segment, n -= segment;
+        }
+    }
+    if (out == 0 && rooted) path[out++] = '/';  // ".." above the root stays at the root
+    path[out] = '\0';
+    return out;
+}
 
 void ParseAddress(char* text, AddressRecord* record)
 {
     std::memset(record, 0, sizeof *record);
+    // A fragment names a place in the resource, never part of what is requested.
+    text[std::strcspn(text, "#")] = '\0';
 
     char* slash = std::strchr(text, '/');
     if (slash == nullptr) {
@@ -43,16 +101,35 @@ void ParseAddress(char* text, AddressRecord* record)
         CopyCut(record->query, question + 1, std::strlen(question + 1), kQuerySize - 1);
         *question = '\0';
     }
-    CopyCut(record->path, slash, std::strlen(slash), kPathSize - 1);
+    size_t pathLength = RemoveDotSegments(slash, std::strlen(slash));
+    CopyCut(record->path, slash, pathLength, kPathSize - 1);
+}
+
+void AbsoluteLinkKey(const char* link, char* key, size_t size)
+{
+    std::snprintf(key, size, "%s", std::strlen(link) > 7 ? link + 7 : "");
+    key[std::strcspn(key, "#")] = '\0';
+    char* slash = std::strchr(key, '/');
+    if (slash == nullptr) return;
+    size_t pathLength = std::strcspn(slash, "?");
+    char* query = slash + pathLength;
+    size_t queryLength = std::strlen(query);
+    size_t cleanLength = RemoveDotSegments(slash, pathLength);
+    std::memmove(slash + cleanLength, query, queryLength + 1);
 }
 
 int ResolveLink(const char* link, const AddressRecord& base, AddressRecord* record)
 {
     char text[kLinkTextSize];
     constexpr size_t kLimit = kLinkTextSize - 1;
+    const size_t linkLength = std::strcspn(link, "#");
 
+    if (linkLength == 0) {
+        *record = base;
+        return -1;
+    }
     if (std::strncmp(link, "http://", 7) == 0) {
-        CopyCut(text, link + 7, std::strlen(link + 7), kLimit);
+        CopyCut(text, link + 7, linkLength - 7, kLimit);
         ParseAddress(text, record);
         return 1;
     }
@@ -66,7 +143,7 @@ int ResolveLink(const char* link, const AddressRecord& base, AddressRecord* reco
         std::memcpy(text + length, base.path, directory);
         length += directory;
     }
-    CopyCut(text + length, link, std::strlen(link), kLimit - length);
+    CopyCut(text + length, link, linkLength, kLimit - length);
     ParseAddress(text, record);
     std::memcpy(record->port, base.port, kPortSize);
     return 0;

@@ -2,6 +2,8 @@
 // copied by value.
 #pragma once
 
+#include <cstddef>
+
 inline constexpr int kHostSize = 50;    // at most 49 characters; longer hosts are cut
 inline constexpr int kPortSize = 6;     // at most 5 characters; "80" when none is given
 inline constexpr int kPathSize = 101;   // "/" and at most 99 further characters, then the terminator
@@ -15,11 +17,23 @@ struct AddressRecord {
     char query[kQuerySize];
 };
 
-// Fills `record` from an address without its "http://". Writes into `text`: the first "?"
-// after the host part becomes the end of the text, so afterwards `text` ends before its query.
+// Fills `record` from an address without its "http://". A fragment (from the first "#") is
+// dropped and the path's dot segments are removed before the path is cut to its 99
+// characters. Writes into `text`: it ends before its fragment and its query, with the clean
+// path.
 void ParseAddress(char* text, AddressRecord* record);
 
-// Resolves a link value found on the page `base` into `record`. Returns 1 when the link was
-// absolute (began with "http://", case-sensitively), 0 when it was resolved against the page;
-// a resolved link keeps the page's port. The link text itself is left unchanged.
+// Resolves a link value found on the page `base` into `record`, without its fragment and
+// with its path's dot segments removed. Returns 1 when the link was absolute (began with
+// "http://", case-sensitively), 0 when it was resolved against the page (keeping the page's
+// port), and -1 when nothing is left once the fragment is dropped: the link names the page
+// it stands on (`record` is then the page's). The link text itself is left unchanged.
 int ResolveLink(const char* link, const AddressRecord& base, AddressRecord* record);
+
+// Removes the "." and ".." segments of the `length` characters at `path` in place (RFC 3986,
+// section 5.2.4); ".." above the root stays at "/". Terminates the result and returns its length.
+size_t RemoveDotSegments(char* path, size_t length);
+
+// The visited-table key of an absolute link: its text after "http://", without its fragment,
+// with the path's dot segments removed and the query untouched.
+void AbsoluteLinkKey(const char* link, char* key, size_t size);

@@ -51,8 +51,7 @@ bool RedirectTarget(const char* location, const AddressRecord& from, AddressReco
     }
     for (const char* c = location; *c != '\0' && *c != '/' && *c != '?' && *c != '#'; ++c)
         if (*c == ':') return false;  // "https:", "ftp:" and the like
-    ResolveLink(location, from, target);
-    return true;
+    return ResolveLink(location, from, target) >= 0;
 }
 
 }  // namespace

@@ -70,11 +70,12 @@ protected:
         return names;
     }
 
-    // How often each target under /many/ was requested, from nginx's log of that folder.
-    std::map<std::string, int> ManyRequests() const
+    // How often each target of a folder was requested, from nginx's log of that folder
+    // (many or docs).
+    std::map<std::string, int> Requests(const std::string& folderLog) const
     {
         std::map<std::string, int> counts;
-        std::ifstream log(servers.root + "/../logs/many.log");
+        std::ifstream log(servers.root + "/../logs/" + folderLog + ".log");
         std::string method, target;
         std::string version;
         while (log >> method >> target >> version) ++counts[target];
@@ -219,7 +220,26 @@ TEST_F(Crawl, EveryPageOfASiteOfSimilarAddressesIsFetchedOnce)
     EXPECT_EQ(Saved().size(), 1336u);
     EXPECT_EQ(Saved(), files);
     EXPECT_EQ(job->nFiles.load(), 1336);
-    EXPECT_EQ(ManyRequests(), requests);
+    EXPECT_EQ(Requests("many"), requests);
+}
+
+TEST_F(Crawl, EveryResourceLinkedUnderManySpellingsIsFetchedAndSavedOnce)
+{
+    gSettings.nDownSizeLimit = 0;
+    RunToEnd(Start("/docs/index.html", kFormatImage, 3));
+
+    EXPECT_EQ(Saved(), (std::set<std::string>{"127.0.0.1+docs+images+feather.png", "127.0.0.1+docs+images+logo.png",
+                                              "127.0.0.1+docs+images+shot.png"}));
+    ExpectServedBytes();
+    // Every relative spelling of a page is one key, and every absolute spelling another (the
+    // absolute key keeps the port as written), so each page linked both ways is fetched twice,
+    // never once per spelling or anchor. The start page is never marked: its absolute self
+    // link fetches it once more.
+    std::map<std::string, int> expected{{"/docs/index.html", 2},         {"/docs/en/index.html", 2},
+                                        {"/docs/en/guide.html", 2},      {"/docs/en/mod/index.html", 2},
+                                        {"/docs/images/logo.png", 1},    {"/docs/images/shot.png", 1},
+                                        {"/docs/images/feather.png", 1}};
+    EXPECT_EQ(Requests("docs"), expected);
 }
 
 TEST_F(Crawl, StoppedJobsLinksAreDroppedNotFetched)

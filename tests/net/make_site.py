@@ -104,3 +104,23 @@ for m in range(1, 13):
     for d in range(1, 29):
         write(f"many/d/2026/{m:02d}/{d:02d}.html", f'<a href="{d:02d}.jpg">picture</a>'.encode())
         write(f"many/d/2026/{m:02d}/{d:02d}.jpg", b"2026-%02d-%02d" % (m, d))
+
+# A documentation-like site in which every page and image is linked under several spellings:
+# "./x", "a/../x", "x#anchor", a bare "#anchor", an empty link and absolute twins.
+docs = f"http://127.0.0.1:{port}/docs/"
+for name, text in {
+    "index.html": f"""<a href="./en/index.html">en</a> <a href="en/../en/index.html#top">en</a>
+<a href="en/index.html#a">en</a> <a href="{docs}en/./index.html">en</a> <a href="#top">top</a> <a href="">self</a>
+<a href="./images/logo.png">logo</a> <a href="images/../images/logo.png#x">logo</a> <a href="{docs}index.html#y">self</a>""",
+    "en/index.html": f"""<a href="../images/logo.png">logo</a> <a href="./guide.html">guide</a>
+<a href="guide.html#s1">guide</a> <a href="../en/guide.html#s2">guide</a> <a href="#contents">contents</a>
+<a href="{docs}en/../en/guide.html#top">guide</a> <a href="./mod/index.html">mod</a> <a href="{docs}./images/shot.png#b">shot</a>""",
+    "en/guide.html": """<a href="../images/logo.png#x">logo</a> <a href="./../images/shot.png">shot</a>
+<a href="index.html#top">back</a> <a href="mod/../guide.html">self</a> <a href="./mod/./index.html#m">mod</a>""",
+    "en/mod/index.html": f"""<a href="../../images/logo.png">logo</a> <a href="../../images/shot.png#a">shot</a>
+<a href="../guide.html">guide</a> <a href="./../../en/mod/./index.html#x">self</a> <a href="{docs}en/mod/../mod/index.html">self</a>
+<a href="../../images/../images/./feather.png">feather</a>""",
+}.items():
+    write("docs/" + name, text.encode())
+for name in ("logo", "shot", "feather"):
+    write(f"docs/images/{name}.png", rng.randbytes(rng.randrange(500, 5000)))

@@ -60,6 +60,7 @@ http {
     location /slow/ { limit_rate 100k; }
     # Requests counted by the crawl tests: one line each, "GET /target HTTP/1.1".
     location /many/ { access_log $dir/logs/many.log request; }
+    location /docs/ { access_log $dir/logs/docs.log request; }
   }
 }
 CONF

@@ -38,6 +38,12 @@ TEST(ParseAddress, Cases)
         {"h:/x", {"h", "80", "/x", ""}, "h:/x"},  // an empty port text still gives "80"
         {"h/a:b/c", {"h", "80", "/a:b/c", ""}, "h/a:b/c"},  // a colon after the host is path
         {"Mixed.Case/Path", {"Mixed.Case", "80", "/Path", ""}, "Mixed.Case/Path"},
+        // The fragment goes, and the path loses its dot segments.
+        {"h/a/./b/../c.html?x=../y#top", {"h", "80", "/a/c.html", "x=../y"}, "h/a/c.html"},
+        {"h/p?q#frag?not-query", {"h", "80", "/p", "q"}, "h/p"},
+        {"h:81#x/y", {"h", "81", "/", ""}, "h:81"},
+        {"h/../../x", {"h", "80", "/x", ""}, "h/x"},
+        {"h/a/..", {"h", "80", "/", ""}, "h/"},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -91,11 +97,11 @@ TEST(ResolveLink, Cases)
         {"http://other:81/p", &base, 1, {"other", "81", "/p", ""}},
         {"http://other", &base, 1, {"other", "80", "/", ""}},
         {"a.jpg", &root, 0, {"h", "80", "/a.jpg", ""}},
-        {"page.html#top", &base, 0, {"h", "80", "/dir/page.html#top", ""}},
+        {"page.html#top", &base, 0, {"h", "80", "/dir/page.html", ""}},
         {"HTTP://other/p", &base, 0, {"h", "80", "/dir/HTTP://other/p", ""}},  // capitals are not the scheme
         {"https://other/p", &base, 0, {"h", "80", "/dir/https://other/p", ""}},
         {"//other/x", &base, 0, {"h", "80", "//other/x", ""}},
-        {"../up/./a.gif", &base, 0, {"h", "80", "/dir/../up/./a.gif", ""}},
+        {"../up/./a.gif", &base, 0, {"h", "80", "/up/a.gif", ""}},
         {"b.php?id=7", &base, 0, {"h", "80", "/dir/b.php", "id=7"}},
         // A relative link keeps the page's port; the page's query plays no part.
         {"b.jpg", &onPort, 0, {"h", "8080", "/dir/b.jpg", ""}},
@@ -109,6 +115,84 @@ TEST(ResolveLink, Cases)
         EXPECT_EQ(ResolveLink(c.link, *c.base, &r), c.result);
         ExpectRecord(r, c.record);
         EXPECT_EQ(before, c.link);
+    }
+}
+
+// RFC 3986's examples (section 5.4) on the base http://a/b/c/d;p?q, as far as they are
+// plain http; a link that is only a fragment, or nothing, names the page itself (-1).
+TEST(ResolveLink, ReferenceExamples)
+{
+    AddressRecord base;
+    char baseText[] = "a/b/c/d;p?q";
+    ParseAddress(baseText, &base);
+    struct Case {
+        const char* link;
+        int result;
+        const char* path;
+        const char* query;
+    } cases[] = {
+        {"g", 0, "/b/c/g", ""},          {"./g", 0, "/b/c/g", ""},       {"g/", 0, "/b/c/g/", ""},
+        {"/g", 0, "/g", ""},             {"g?y", 0, "/b/c/g", "y"},      {"#s", -1, "/b/c/d;p", "q"},
+        {"g#s", 0, "/b/c/g", ""},        {"g?y#s", 0, "/b/c/g", "y"},    {";x", 0, "/b/c/;x", ""},
+        {"g;x", 0, "/b/c/g;x", ""},      {"g;x?y#s", 0, "/b/c/g;x", "y"}, {"", -1, "/b/c/d;p", "q"},
+        {".", 0, "/b/c/", ""},           {"./", 0, "/b/c/", ""},         {"..", 0, "/b/", ""},
+        {"../", 0, "/b/", ""},           {"../g", 0, "/b/g", ""},        {"../..", 0, "/", ""},
+        {"../../", 0, "/", ""},          {"../../g", 0, "/g", ""},
+        // abnormal ones
+        {"../../../g", 0, "/g", ""},     {"../../../../g", 0, "/g", ""}, {"/./g", 0, "/g", ""},
+        {"/../g", 0, "/g", ""},          {"g.", 0, "/b/c/g.", ""},       {".g", 0, "/b/c/.g", ""},
+        {"g..", 0, "/b/c/g..", ""},      {"..g", 0, "/b/c/..g", ""},     {"./../g", 0, "/b/g", ""},
+        {"./g/.", 0, "/b/c/g/", ""},     {"g/./h", 0, "/b/c/g/h", ""},   {"g/../h", 0, "/b/c/h", ""},
+        {"g;x=1/./y", 0, "/b/c/g;x=1/y", ""}, {"g;x=1/../y", 0, "/b/c/y", ""},
+        {"g?y/./x", 0, "/b/c/g", "y/./x"},    {"g?y/../x", 0, "/b/c/g", "y/../x"},  // the query is untouched
+        {"g#s/./x", 0, "/b/c/g", ""},         {"g#s/../x", 0, "/b/c/g", ""},
+        // absolute links get the same treatment
+        {"http://a/b/c/./../g", 1, "/b/g", ""}, {"http://a/../g?x#y?z", 1, "/g", "x"},
+        {"http://a#only", 1, "/", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        AddressRecord r;
+        EXPECT_EQ(ResolveLink(c.link, base, &r), c.result);
+        ExpectRecord(r, {"a", "80", c.path, c.query});
+    }
+}
+
+TEST(ResolveLink, ThePathIsCutAfterItsDotSegmentsAreRemoved)
+{
+    AddressRecord base;
+    char baseText[] = "h/dir/index.html";
+    ParseAddress(baseText, &base);
+    std::string tail(99, 'p');
+    AddressRecord r;
+    // "/dir/../x/../" would eat 13 of the 99 characters if the path were cut first.
+    EXPECT_EQ(ResolveLink(("../x/../" + tail + "/more").c_str(), base, &r), 0);
+    EXPECT_EQ(std::string(r.path), "/" + tail);
+    EXPECT_EQ(ResolveLink(("http://h/a/b/../../" + tail + "/more").c_str(), base, &r), 1);
+    EXPECT_EQ(std::string(r.path), "/" + tail);
+}
+
+TEST(AbsoluteLinkKey, EverySpellingOfOneAddressHasOneKey)
+{
+    struct Case {
+        const char* link;
+        const char* key;
+    } cases[] = {
+        {"http://h/a/b.html", "h/a/b.html"},
+        {"http://h/a/./b.html#top", "h/a/b.html"},
+        {"http://h/a/x/../b.html#x", "h/a/b.html"},
+        {"http://h/../a/b.html", "h/a/b.html"},
+        {"http://h/./x?y=../z#f?g", "h/x?y=../z"},
+        {"http://H:81/A/./B", "H:81/A/B"},
+        {"http://h", "h"},
+        {"http://h#f", "h"},
+        {"http://h/..", "h/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        char key[500];
+        AbsoluteLinkKey(c.link, key, sizeof key);
+        EXPECT_STREQ(key, c.key);
     }
 }
 
