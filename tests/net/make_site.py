@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the static site that nginx and http.server serve to the network and engine tests.
 
-Usage: make_site.py DIR NGINX_PORT
+Usage: make_site.py DIR NGINX_PORT TLS_PORT
 """
 import os
 import random
@@ -9,6 +9,7 @@ import sys
 
 root = sys.argv[1]
 port = int(sys.argv[2])
+tls_port = int(sys.argv[3])
 rng = random.Random(20261210)
 
 
@@ -124,3 +125,16 @@ for name, text in {
     write("docs/" + name, text.encode())
 for name in ("logo", "shot", "feather"):
     write(f"docs/images/{name}.png", rng.randbytes(rng.randrange(500, 5000)))
+
+# An https site: a start page with relative and absolute https links, and an http page that
+# links https files. The TLS server's certificate names localhost.
+secure = f"https://localhost:{tls_port}/tls/"
+write("tls/index.html", f"""<a href="t1.jpg">t1</a> <a href="sub/page.html">sub</a>
+<a href="{secure}abs.html">abs</a> <a href="{secure}t2.jpg">t2</a>""".encode())
+write("tls/sub/page.html", f'<a href="t3.jpg">t3</a> <a href="../t1.jpg">t1</a>'.encode())
+write("tls/abs.html", f'<a href="t4.jpg">t4</a> <a href="{secure}sub/page.html">sub</a>'.encode())
+for name in ("t1", "t2", "sub/t3", "t4"):
+    write(f"tls/{name}.jpg", rng.randbytes(rng.randrange(2000, 9000)))
+write("mixed/index.html", f"""<a href="{secure}t1.jpg">t1</a> <a href="{secure}t2.jpg">t2</a>
+<a href="local.jpg">local</a>""".encode())
+write("mixed/local.jpg", rng.randbytes(3000))

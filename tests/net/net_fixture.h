@@ -7,6 +7,7 @@
 #include "http/address.h"
 #include "platform/files.h"
 #include "platform/net.h"
+#include "platform/tls.h"
 #include "settings/settings.h"
 #include "support/temp_dir.h"
 #include "support/test_servers.h"
@@ -27,6 +28,11 @@ protected:
     {
         ASSERT_TRUE(LoadTestServers(&servers));
         ASSERT_EQ(StartNetworking(), 1);
+#if !defined(_WIN32)
+        // Windows trusts the test CA through its root store, which the Wine fixture fills.
+        static const bool trusted = AddTrustedCaFile(servers.ca.c_str());
+        ASSERT_TRUE(trusted);
+#endif
         SetDefaultSettings(&gSettings);
         std::snprintf(gSettings.szDownloadFolder, sizeof gSettings.szDownloadFolder, "%s", folder.path.c_str());
         ResetEngineForTest();

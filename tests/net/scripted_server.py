@@ -2,12 +2,13 @@
 """A small HTTP server for what real servers rarely do: split heads, bare LF line ends,
 bodies that break off, lie about their length or never end, silence, odd redirects.
 
-Usage: scripted_server.py PORT_FILE
-Listens on 127.0.0.1 on a free port, writes the port into PORT_FILE and serves until killed
+Usage: scripted_server.py PORT_FILE [CERT KEY]
+With a certificate and key it speaks TLS. Listens on 127.0.0.1 on a free port, writes the port into PORT_FILE and serves until killed
 (or for 30 minutes at most). Every request is recorded raw; GET /_requests/NAME answers with
 the last request received for /NAME, so tests can compare the bytes on the wire.
 """
 import socket
+import ssl
 import sys
 import threading
 import time
@@ -183,8 +184,10 @@ def serve(conn, port):
         send(head("404 Not Found", ["Content-Length: 0"]))
 
 
-def handle(conn, port):
+def handle(conn, port, tls):
     try:
+        if tls is not None:
+            conn = tls.wrap_socket(conn, server_side=True)
         serve(conn, port)
     except OSError:
         pass
@@ -204,6 +207,10 @@ def main():
     port = listener.getsockname()[1]
     with open(sys.argv[1], "w") as f:
         f.write(str(port))
+    tls = None
+    if len(sys.argv) > 3:
+        tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        tls.load_cert_chain(sys.argv[2], sys.argv[3])
     listener.settimeout(1)
     end = time.time() + LIFETIME
     while time.time() < end:
@@ -212,7 +219,7 @@ def main():
         except socket.timeout:
             continue
         conn.settimeout(30)
-        threading.Thread(target=handle, args=(conn, port), daemon=True).start()
+        threading.Thread(target=handle, args=(conn, port, tls), daemon=True).start()
 
 
 if __name__ == "__main__":

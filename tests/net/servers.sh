@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Starts or stops the test servers on 127.0.0.1 for one build folder:
 #   nginx (real HTTP/1.1: ranges, redirects, 404), Python's http.server (no ranges) and our
-#   scripted fault server, each on a free port, over a generated site in DIR/www.
+#   scripted fault server, each on a free port, over a generated site in DIR/www; and over
+#   TLS with throw-away certificates (DIR/certs): nginx with a good certificate, with one for
+#   another name, an expired one and a self-signed one, and the scripted server.
 # Usage: servers.sh start|stop DIR
-# start writes DIR/ports with lines "nginx PORT", "plain PORT", "scripted PORT", "root PATH".
+# start writes DIR/ports with lines "nginx PORT", "plain PORT", "scripted PORT", "root PATH",
+# "tls PORT", "tls_wrongname PORT", "tls_expired PORT", "tls_selfsigned PORT",
+# "tls_scripted PORT" and "ca PATH" (the test CA, PEM; ca.der beside it).
 set -euo pipefail
 action=$1
 dir=$2
@@ -26,13 +30,19 @@ stop
 rm -rf "$dir"
 mkdir -p "$dir/www" "$dir/run" "$dir/logs"
 
-free_port() {
-  python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'
+# N distinct free ports: every socket is held until all are bound.
+free_ports() {
+  python3 -c '
+import socket, sys
+held = [socket.socket() for _ in range(int(sys.argv[1]))]
+for s in held: s.bind(("127.0.0.1", 0))
+print(" ".join(str(s.getsockname()[1]) for s in held))' "$1"
 }
-nginx_port=$(free_port)
-plain_port=$(free_port)
-while [ "$plain_port" = "$nginx_port" ]; do plain_port=$(free_port); done
-python3 "$here/make_site.py" "$dir/www" "$nginx_port"
+# plain http (nginx, http.server), then TLS: a good certificate and one for each kind of bad one.
+read -r nginx_port plain_port tls_port wrongname_port expired_port selfsigned_port <<<"$(free_ports 6)"
+tls_ports=("$tls_port" "$wrongname_port" "$expired_port" "$selfsigned_port")
+bash "$here/make_certs.sh" "$dir/certs"
+python3 "$here/make_site.py" "$dir/www" "$nginx_port" "$tls_port"
 
 user_line=""
 if [ "$(id -u)" -eq 0 ]; then user_line="user root;"; fi
@@ -61,7 +71,22 @@ http {
     # Requests counted by the crawl tests: one line each, "GET /target HTTP/1.1".
     location /many/ { access_log $dir/logs/many.log request; }
     location /docs/ { access_log $dir/logs/docs.log request; }
+    location = /to-https { return 302 https://localhost:$tls_port/tls/index.html; }
   }
+  server {
+    listen 127.0.0.1:$tls_port ssl;
+    ssl_certificate $dir/certs/good.pem;
+    ssl_certificate_key $dir/certs/good.key;
+    root $dir/www;
+    location /slow/ { limit_rate 100k; }
+    location = /to-http { return 302 http://127.0.0.1:$nginx_port/page.html; }
+  }
+  server { listen 127.0.0.1:$wrongname_port ssl; root $dir/www;
+    ssl_certificate $dir/certs/wrongname.pem; ssl_certificate_key $dir/certs/wrongname.key; }
+  server { listen 127.0.0.1:$expired_port ssl; root $dir/www;
+    ssl_certificate $dir/certs/expired.pem; ssl_certificate_key $dir/certs/expired.key; }
+  server { listen 127.0.0.1:$selfsigned_port ssl; root $dir/www;
+    ssl_certificate $dir/certs/selfsigned.pem; ssl_certificate_key $dir/certs/selfsigned.key; }
 }
 CONF
 nginx -c "$dir/nginx.conf" -p "$dir" </dev/null >"$dir/logs/nginx.out" 2>&1
@@ -72,11 +97,15 @@ echo $! >"$dir/run/plain.pid"
 
 setsid python3 "$here/scripted_server.py" "$dir/run/scripted.port" </dev/null >"$dir/logs/scripted.log" 2>&1 &
 echo $! >"$dir/run/scripted.pid"
+setsid python3 "$here/scripted_server.py" "$dir/run/tls-scripted.port" "$dir/certs/good.pem" "$dir/certs/good.key" \
+  </dev/null >"$dir/logs/tls-scripted.log" 2>&1 &
+echo $! >"$dir/run/tls-scripted.pid"
 
 # Wait (bounded) until every server answers.
 for _ in $(seq 1 100); do
-  if [ -s "$dir/run/scripted.port" ] &&
-     python3 - "$nginx_port" "$plain_port" "$(cat "$dir/run/scripted.port")" <<'PY' 2>/dev/null
+  if [ -s "$dir/run/scripted.port" ] && [ -s "$dir/run/tls-scripted.port" ] &&
+     python3 - "$nginx_port" "$plain_port" "${tls_ports[@]}" "$(cat "$dir/run/scripted.port")" \
+       "$(cat "$dir/run/tls-scripted.port")" <<'PY' 2>/dev/null
 import socket, sys
 for port in sys.argv[1:]:
     socket.create_connection(("127.0.0.1", int(port)), timeout=1).close()
@@ -84,6 +113,9 @@ PY
   then
     printf 'nginx %s\nplain %s\nscripted %s\nroot %s\n' "$nginx_port" "$plain_port" \
       "$(cat "$dir/run/scripted.port")" "$dir/www" >"$dir/ports"
+    printf 'tls %s\ntls_wrongname %s\ntls_expired %s\ntls_selfsigned %s\ntls_scripted %s\nca %s\n' \
+      "$tls_port" "$wrongname_port" "$expired_port" "$selfsigned_port" "$(cat "$dir/run/tls-scripted.port")" \
+      "$dir/certs/ca.pem" >>"$dir/ports"
     exit 0
   fi
   sleep 0.1

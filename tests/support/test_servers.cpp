@@ -38,8 +38,15 @@ bool LoadTestServers(TESTSERVERS* servers)
         if (key == "plain") servers->plain = std::atoi(value.c_str());
         if (key == "scripted") servers->scripted = std::atoi(value.c_str());
         if (key == "root") servers->root = LocalPath(value);
+        if (key == "tls") servers->tls = std::atoi(value.c_str());
+        if (key == "tls_wrongname") servers->tlsWrongName = std::atoi(value.c_str());
+        if (key == "tls_expired") servers->tlsExpired = std::atoi(value.c_str());
+        if (key == "tls_selfsigned") servers->tlsSelfSigned = std::atoi(value.c_str());
+        if (key == "tls_scripted") servers->tlsScripted = std::atoi(value.c_str());
+        if (key == "ca") servers->ca = LocalPath(value);
     }
-    bool ok = servers->nginx && servers->plain && servers->scripted && !servers->root.empty();
+    bool ok = servers->nginx && servers->plain && servers->scripted && !servers->root.empty() && servers->tls &&
+              servers->tlsScripted && !servers->ca.empty();
     if (!ok) ADD_FAILURE() << "no servers listed in " << dir << "/ports";
     return ok;
 }

@@ -8,6 +8,14 @@ struct TESTSERVERS {
     int plain = 0;     // Python's http.server: no ranges
     int scripted = 0;  // our fault server
     std::string root;  // the folder the static servers serve, as this process names it
+    // TLS (host name localhost): nginx with a good certificate and with bad ones, and the
+    // scripted server; the test CA that issued them, PEM (ca.der beside it).
+    int tls = 0;
+    int tlsWrongName = 0;
+    int tlsExpired = 0;
+    int tlsSelfSigned = 0;
+    int tlsScripted = 0;
+    std::string ca;
 };
 
 // Reads the ports file named by ZORVEL_NET_DIR; false (and a test failure) when it is missing.
