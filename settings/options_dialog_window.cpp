@@ -24,14 +24,21 @@ struct PageControl {
     const char* caption;
     DWORD style;
     int x, y, width, height;
-    int textLimit;  // 0: none
-    bool ownFont;   // frames keep the default font
+    int textLimit;      // 0: none
+    bool defaultFont;   // the page frames and the About title frame keep the default font
 };
 
 const DWORD kNumber = WS_BORDER | ES_NUMBER | ES_AUTOHSCROLL;
 
+// The main window's control font: the one its downloads list reports.
+HFONT ControlFont()
+{
+    return reinterpret_cast<HFONT>(SendMessageA(gMain.downloadsList, WM_GETFONT, 0, 0));
+}
+
 void CreatePage(HWND dialog, const PageControl* controls, int count, HWND* handles, bool shown)
 {
+    HFONT font = ControlFont();
     for (int i = 0; i < count; ++i) {
         const PageControl& c = controls[i];
         HWND control = CreateWindowExA(0, c.className, c.caption, WS_CHILD | (shown ? WS_VISIBLE : 0) | c.style, c.x,
@@ -39,7 +46,7 @@ void CreatePage(HWND dialog, const PageControl* controls, int count, HWND* handl
         handles[i] = control;
         if (c.handle) *c.handle = control;
         if (c.textLimit) SendMessageA(control, EM_LIMITTEXT, c.textLimit, 0);
-        if (!c.ownFont) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(gMain.font), TRUE);
+        if (!c.defaultFont) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
 }
 
@@ -49,7 +56,7 @@ void CreateOptionsPages(HWND dialog)
     const PageControl general[] = {
         {nullptr, "BUTTON", "General", BS_GROUPBOX, 111, 2, 450, 327, 0, true},
         {&p.imageSource, "BUTTON", "Check \"img src=\" link when download image", BS_AUTOCHECKBOX, 131, 30, 300, 15, 0, false},
-        {nullptr, "BUTTON", "Download Folder", BS_GROUPBOX, 131, 60, 420, 50, 0, true},
+        {nullptr, "BUTTON", "Download Folder", BS_GROUPBOX, 131, 60, 420, 50, 0, false},
         {&p.folder, "EDIT", "", WS_BORDER | ES_AUTOHSCROLL, 140, 80, 300, 18, 255, false},
         {&p.browse, "BUTTON", "Browse...", BS_PUSHBUTTON, 460, 78, 80, 20, 0, false},
         {nullptr, "STATIC", "- Download file only size over ", 0, 131, 130, 300, 20, 0, false},
@@ -61,7 +68,7 @@ void CreateOptionsPages(HWND dialog)
         {nullptr, "STATIC", "- Number of job thread ", 0, 131, 180, 300, 20, 0, false},
         {&p.threads, "EDIT", "", kNumber, 380, 177, 60, 18, 3, false},
         {nullptr, "STATIC", "( 1 ~ 100) ", 0, 460, 180, 80, 20, 0, false},
-        {nullptr, "BUTTON", "Forced Stop Condition", BS_GROUPBOX, 131, 215, 420, 105, 0, true},
+        {nullptr, "BUTTON", "Forced Stop Condition", BS_GROUPBOX, 131, 215, 420, 105, 0, false},
         {nullptr, "STATIC", "- When download time elapsed ", 0, 141, 240, 235, 15, 0, false},
         {&p.time, "EDIT", "", kNumber, 380, 237, 60, 18, 4, false},
         {nullptr, "STATIC", "minutes", 0, 460, 240, 60, 20, 0, false},

@@ -89,10 +89,11 @@ void LogLimitReached()
     SendMessageA(gMain.log, EM_SETLIMITTEXT, static_cast<WPARAM>(limit + 32768), 0);
 }
 
+// The log is read-only, which makes it ignore WM_CLEAR: the oldest text is replaced by nothing.
 void LogOutOfSpace()
 {
-    SendMessageA(gMain.log, EM_SETSEL, 0, 32767);
-    SendMessageA(gMain.log, WM_CLEAR, 0, 0);
+    SendMessageA(gMain.log, EM_SETSEL, 0, 32768);
+    SendMessageA(gMain.log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
 }
 
 void CheckNetwork()

@@ -1,6 +1,7 @@
 // Zorvel.exe: the window program.
 #include "resources/resource_ids.h"
 #include "shell/main_window.h"
+#include "shell/message_loop.h"
 #include "shell/startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int show)
@@ -10,13 +11,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int show)
     EnsureSingleInstance(commandTail);
     StartUp(instance, commandTail);
     if (!CreateMainWindow(show)) return 0;
-
-    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_MAIN));
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (TranslateAcceleratorA(message.hwnd, accelerators, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return static_cast<int>(message.wParam);
+    return RunMessageLoop(LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_MAIN)));
 }

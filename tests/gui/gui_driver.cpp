@@ -1,7 +1,8 @@
 // Drives a running Zorvel.exe from outside, the way a user would: types into the address
 // box, presses buttons, switches pages, reads the title and the log, closes the window.
 //
-//   gui_driver scan ADDRESS FILES SECONDS   type ADDRESS, press Scan it, wait until the title
+//   gui_driver scan ADDRESS FILES SECONDS   type ADDRESS (key by key, through the window's own
+//                                           message loop), press Scan it, wait until the title
 //                                           reads "Zorvel 2.0 - FILES files" (FILES "-": do not
 //                                           wait); prints the log
 //   gui_driver page N                       show page N (0 Search, 1 Download, 2 Bookmark)
@@ -82,6 +83,20 @@ HWND VisibleButton(HWND main, const char* caption)
     return nullptr;
 }
 
+// Types `text` into an empty `box` one character at a time, as the keyboard delivers it to
+// the window's message loop, and waits until the box shows it.
+bool Type(HWND box, const std::string& text)
+{
+    SetWindowTextA(box, "");
+    for (char c : text) PostMessageA(box, WM_CHAR, static_cast<unsigned char>(c), 1);
+    for (int i = 0; i < 50; ++i) {
+        if (Text(box) == text) return true;
+        Sleep(100);
+    }
+    std::fprintf(stderr, "typed \"%s\", the box shows \"%s\"\n", text.c_str(), Text(box).c_str());
+    return false;
+}
+
 bool WaitTitle(HWND main, const std::string& title, int seconds)
 {
     for (int i = 0; i < seconds * 10; ++i) {
@@ -104,7 +119,7 @@ int main(int argc, char** argv)
         return 1;
     }
     if (verb == "scan" && argc == 5) {
-        SetWindowTextA(AddressBox(main), argv[2]);
+        if (!Type(AddressBox(main), argv[2])) return 1;
         HWND scan = VisibleButton(main, "Scan it");
         if (scan == nullptr) return 1;
         SendMessageA(main, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(scan));

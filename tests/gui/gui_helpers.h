@@ -24,3 +24,19 @@ inline std::string Text(HWND window)
     text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
+
+// Finds the options dialog once it is shown (it exists, hidden, before its pages are made).
+inline HWND WaitForDialog()
+{
+    for (int i = 0; i < 200; ++i) {
+        HWND dialog = FindWindowA("#32770", "Zorvel Settings");
+        if (dialog && IsWindowVisible(dialog)) return dialog;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+inline void CancelDialog(HWND dialog)
+{
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+}

@@ -6,8 +6,10 @@
 #include "engine/views.h"
 #include "platform/clock.h"
 #include "resources/resource_ids.h"
+#include "settings/options_dialog_window.h"
 #include "settings/settings.h"
 #include "shell/main_window.h"
+#include "shell/message_loop.h"
 #include "shell/status_bar.h"
 #include "support/local_time.h"
 
@@ -465,6 +467,95 @@ TEST_F(MainWindow, LogEntriesFromManyThreadsStayWhole)
         EXPECT_NE(line.find(" : thread "), std::string::npos) << line;
     }
     EXPECT_EQ(lines, 100);
+}
+
+TEST_F(MainWindow, LogKeepsLoggingPastItsLimitAndOutOfMemory)
+{
+    const std::string oldest(32768, 'o');
+    const std::string newer = "\r\nnewer text";
+    SetWindowTextA(gMain.log, (oldest + newer).c_str());
+    const WPARAM full = oldest.size() + newer.size();
+    SendMessageA(gMain.log, EM_SETLIMITTEXT, full, 0);
+    gNow = LocalTime(2026, 2, 3, 9, 5, 7);
+    SetClockForTest(FakeNow);
+
+    // An entry that does not fit raises the limit.
+    AppendLog("does not fit");
+    EXPECT_EQ(static_cast<WPARAM>(SendMessageA(gMain.log, EM_GETLIMITTEXT, 0, 0)), full + 32768);
+    // Out of memory: the oldest 32,768 characters go, and entries keep arriving.
+    std::string before = Text(gMain.log);
+    SendMessageA(gMain.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(gMain.log), EN_ERRSPACE),
+                 reinterpret_cast<LPARAM>(gMain.log));
+    std::string after = Text(gMain.log);
+    EXPECT_EQ(before.size() - after.size(), 32768u);
+    EXPECT_TRUE(after == before.substr(32768)) << "the text kept is not the newest";
+    EXPECT_EQ(after.substr(0, newer.size()), newer);
+    AppendLog("still logging");
+    EXPECT_EQ(Text(gMain.log), after + "\r\n02/03/26 09:05:07 : still logging");
+    SendMessageA(gMain.log, EM_SETLIMITTEXT, 1048576, 0);
+}
+
+// Posts `text` to `window` one character at a time, as typing delivers it, and handles the
+// messages as the program's message loop does, accelerators included.
+void Type(HACCEL accelerators, HWND window, const std::string& text)
+{
+    for (char c : text) PostMessageA(window, WM_CHAR, static_cast<unsigned char>(c), 1);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) HandleLoopMessage(accelerators, &message);
+}
+
+TEST_F(MainWindow, EditBoxesTakeEveryCharacterAndTheWindowTakesAbout)
+{
+    HACCEL accelerators = LoadAcceleratorsA(gMain.instance, MAKEINTRESOURCEA(IDR_MAIN));
+    ASSERT_NE(accelerators, nullptr);
+    // Two plain characters, no modifier keys, no menu highlighting.
+    ACCEL entries[4] = {};
+    ASSERT_EQ(CopyAcceleratorTableA(accelerators, entries, 4), 2);
+    const char keys[] = "?/";
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(entries[i].key, keys[i]);
+        EXPECT_EQ(entries[i].fVirt & ~0x80, FNOINVERT) << keys[i];  // 0x80 marks the table's last entry
+        EXPECT_EQ(entries[i].cmd, IDM_ABOUT) << keys[i];
+    }
+
+    struct Case {
+        int page;
+        HWND box;
+        const char* text;
+    } cases[] = {
+        {kPageSearch, gMain.keywordBox, "why/how?"},
+        {kPageDownload, gMain.addressBox, "http://127.0.0.1/a/b?c=1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ShowPage(c.page);
+        SetWindowTextA(c.box, "");
+        SetFocus(c.box);
+        Type(accelerators, c.box, c.text);
+        EXPECT_EQ(Text(c.box), c.text);
+    }
+    SetWindowTextA(gMain.keywordBox, "");
+    // Scan it takes the address as typed.
+    SendMessageA(gMain.window, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(gMain.scanButton));
+    ASSERT_EQ(ListView_GetItemCount(gMain.scanList), 1);
+    EXPECT_EQ(Cell(gMain.scanList, 0, 0), "http://127.0.0.1/a/b?c=1");
+
+    // With the focus on the window itself, "?" opens the dialog on its About command.
+    gOptionsPage = 0;
+    std::atomic<bool> opened{false};
+    std::thread user([&opened] {
+        HWND dialog = WaitForDialog();
+        if (dialog == nullptr) return;
+        opened = true;
+        CancelDialog(dialog);
+    });
+    SetFocus(gMain.window);
+    Type(accelerators, gMain.window, "?");
+    user.join();
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(gOptionsPage, 1);
+    SetWindowTextA(gMain.addressBox, "http://");
+    gOptionsPage = 0;
 }
 
 TEST_F(MainWindow, AddressHandOver)

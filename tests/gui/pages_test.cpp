@@ -18,6 +18,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -193,17 +194,6 @@ TEST_F(Pages, SearchResultsScanAndSort)
     EXPECT_FALSE(IsWindowEnabled(gMain.searchScanButton));
 }
 
-// Finds the options dialog once it is shown (it exists, hidden, before its pages are made).
-HWND WaitForDialog()
-{
-    for (int i = 0; i < 200; ++i) {
-        HWND dialog = FindWindowA("#32770", "Zorvel Settings");
-        if (dialog && IsWindowVisible(dialog)) return dialog;
-        Sleep(20);
-    }
-    return nullptr;
-}
-
 TEST_F(Pages, OptionsDialogAppliesLimitsOnOk)
 {
     SetDefaultSettings(&gSettings);
@@ -258,7 +248,7 @@ TEST_F(Pages, OptionsDialogCancelAndPages)
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1001, LBN_SELCHANGE), reinterpret_cast<LPARAM>(pages));
         generalBack = IsWindowVisible(gOptionsPages.threads) && !IsWindowVisible(gOptionsPages.about[2]);
         SetWindowTextA(gOptionsPages.threads, "3");
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+        CancelDialog(dialog);
     });
     SendMessageA(gMain.window, WM_COMMAND, MAKEWPARAM(IDM_ABOUT, 0), 0);
     user.join();
@@ -268,6 +258,40 @@ TEST_F(Pages, OptionsDialogCancelAndPages)
     EXPECT_EQ(gOptionsPage, 0);
     EXPECT_EQ(gSettings.nThreads, 50);
     EXPECT_EQ(ReadWholeFile(dir.File("Zorvel.ini")), "nThreads=7\r\n");
+}
+
+TEST_F(Pages, OptionsDialogFonts)
+{
+    // The page list has the Verdana font; the page frames and the About title frame keep the
+    // default one (none set); every other control has the font the downloads list reports.
+    HFONT control = reinterpret_cast<HFONT>(SendMessageA(gMain.downloadsList, WM_GETFONT, 0, 0));
+    ASSERT_NE(control, nullptr);
+    ASSERT_NE(control, gMain.font);
+    struct Seen {
+        std::string name;
+        HFONT font, expected;
+    };
+    std::vector<Seen> seen;
+    std::thread user([&] {
+        HWND dialog = WaitForDialog();
+        if (dialog == nullptr) return;
+        auto font = [](HWND window) { return reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)); };
+        seen.push_back({"page list", font(GetDlgItem(dialog, 1001)), gMain.font});
+        const OPTIONSPAGES& p = gOptionsPages;
+        const HWND keepDefault[] = {p.general[0], p.about[0], p.about[1]};
+        auto add = [&](const char* page, int index, HWND window) {
+            bool keeps = std::find(std::begin(keepDefault), std::end(keepDefault), window) != std::end(keepDefault);
+            seen.push_back({std::string(page) + " " + std::to_string(index) + " \"" + Text(window) + "\"", font(window),
+                            keeps ? nullptr : control});
+        };
+        for (int i = 0; i < 24; ++i) add("General", i, p.general[i]);
+        for (int i = 0; i < 4; ++i) add("About", i, p.about[i]);
+        CancelDialog(dialog);
+    });
+    SendMessageA(gMain.window, WM_COMMAND, MAKEWPARAM(IDM_OPTIONS, 0), 0);
+    user.join();
+    ASSERT_FALSE(seen.empty()) << "the dialog did not open";
+    for (const Seen& s : seen) EXPECT_EQ(s.font, s.expected) << s.name;
 }
 
 }  // namespace
