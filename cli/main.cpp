@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/net.h"
+#include "platform/tls.h"
 #include "search/search.h"
 #include "settings/settings.h"
 
@@ -130,6 +131,10 @@ int main(int argc, char** argv)
     }
 
     StartNetworking();
+    if (!options.caFile.empty() && !AddTrustedCaFile(options.caFile.c_str())) {
+        std::fprintf(stderr, "zorvel-cli: cannot read CA certificates from %s\n", options.caFile.c_str());
+        return 2;
+    }
     std::string ini = options.iniDir.empty() ? kSettingsFileName : options.iniDir + kPathSeparator + kSettingsFileName;
     LoadSettings(ini.c_str());
     ApplyOverrides(options);

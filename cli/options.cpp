@@ -9,7 +9,7 @@
 const char* const kUsage =
     "Usage: zorvel-cli [options] ADDRESS...\n"
     "\n"
-    "Crawls each http:// ADDRESS to the chosen depth and downloads every linked file of the\n"
+    "Crawls each http:// or https:// ADDRESS to the chosen depth and downloads every linked file of the\n"
     "chosen format into the download folder, then prints a summary. Addresses are added the\n"
     "way the window's address box adds them; a bad one is logged as \"Type correct url\".\n"
     "\n"
@@ -27,6 +27,8 @@ const char* const kUsage =
     "      --size-limit MB   stop all jobs past this many MB downloaded (default 1000)\n"
     "      --free-space MB   stop all jobs when the download folder's disk has less free (default 100)\n"
     "      --image-src on|off  take image sources as links in Image jobs (default off)\n"
+    "      --ca-file FILE    also trust the CA certificates in FILE (PEM) for https; the system's\n"
+    "                        store (SSL_CERT_FILE, SSL_CERT_DIR) is always trusted\n"
     "\n"
     "Web search (the results are listed with their ranks; nothing is scanned unless --scan):\n"
     "      --search KEYWORD  send KEYWORD (4 to 62 ASCII characters) to the web search\n"
@@ -123,6 +125,8 @@ bool ParseOptions(int argc, const char* const* argv, CLIOPTIONS* o, std::string*
             o->googleHost = value;
         } else if (std::strcmp(arg, "--yahoo-host") == 0) {
             o->yahooHost = value;
+        } else if (std::strcmp(arg, "--ca-file") == 0) {
+            o->caFile = value;
         } else if (std::strcmp(arg, "--ini-dir") == 0) {
             o->iniDir = value;
         } else if (std::strcmp(arg, "--image-src") == 0) {

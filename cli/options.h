@@ -16,6 +16,7 @@ struct CLIOPTIONS {
     int pages = 1;          // result pages: the first, then More Result
     bool scanResults = false;
     std::string googleHost, yahooHost;
+    std::string caFile;     // a private CA trusted for this run's https, beside the system's
     bool help = false;
     std::vector<std::string> addresses;
 };

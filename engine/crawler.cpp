@@ -47,8 +47,9 @@ const char* LinkKey(CRAWLER& c, int absolute)
         return c.key;
     }
     const AddressRecord& r = c.resolved;
-    // A port text holding "80" anywhere is left out of the key.
-    if (std::strstr(r.port, "80") != nullptr)
+    // A port text holding "80" anywhere is left out of the key, and so is https's own 443, so
+    // that a relative link and an absolute one to the same page meet on either scheme.
+    if (std::strstr(r.port, "80") != nullptr || (IsHttps(r) && std::strcmp(r.port, "443") == 0))
         std::snprintf(c.key, sizeof c.key, "%s%s%s", r.host, r.path, r.query);
     else
         std::snprintf(c.key, sizeof c.key, "%s%s%s%s", r.host, r.port, r.path, r.query);
@@ -91,9 +92,7 @@ void CrawlJob(SCANJOB* job)
     std::unique_ptr<CRAWLER> owned(new (std::nothrow) CRAWLER);
     if (owned && Running(job)) {
         CRAWLER& c = *owned;
-        char start[kAddressSize];
-        std::snprintf(start, sizeof start, "%s", std::strlen(job->szAddress) > 7 ? job->szAddress + 7 : "");
-        ParseAddress(start, &c.base);
+        ParseWholeAddress(job->szAddress, &c.base);
 
         if (FetchPage(job->nStopMode, &c.base, c.page) > 0) {
             const int imageSrc = WantsImageSources(job);

@@ -37,6 +37,6 @@ void CrawlLocalLinks(CRAWLER& crawler, SCANJOB* job);
 bool WantsImageSources(const SCANJOB* job);
 
 // The visited-table key of a page link, written into `crawler.key`: for an absolute link its
-// text after "http://" without fragment and dot segments; for a relative one the key made
+// text after its scheme without fragment and dot segments; for a relative one the key made
 // of the resolved parts.
 const char* LinkKey(CRAWLER& crawler, int absolute);

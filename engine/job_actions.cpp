@@ -4,6 +4,7 @@
 #include "engine/link_queue.h"
 #include "engine/log_entry.h"
 #include "engine/views.h"
+#include "http/address.h"
 
 #include <cstring>
 
@@ -13,11 +14,13 @@ TypedResult AddTypedAddress(const char* typed, int format, int depth)
     std::strncpy(address, typed, sizeof address - 1);
     address[sizeof address - 1] = '\0';
     // Scheme and host are case-blind; most servers tell /Gallery from /gallery.
-    char* hostEnd = std::strlen(address) > 7 ? std::strchr(address + 7, '/') : nullptr;
+    char* afterScheme = std::strstr(address, "://");
+    char* hostEnd = afterScheme ? std::strchr(afterScheme + 3, '/') : nullptr;
     char* end = hostEnd ? hostEnd : address + std::strlen(address);
     for (char* c = address; c < end; ++c)
         if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
-    if (std::strlen(address) < 8 || std::strncmp(address, "http://", 7) != 0) {
+    int scheme = SchemeLength(address);
+    if (scheme == 0 || std::strlen(address) <= static_cast<size_t>(scheme)) {
         AppendLog("Type correct url");
         return TypedResult::Refused;
     }

@@ -9,8 +9,9 @@ struct SCANJOB;
 enum class TypedResult { Added, AlreadyPresent, OutOfMemory, Refused };
 
 // Adds a typed address as the address box does: the scheme and the host are lower-cased (the
-// path and query keep their case); an address shorter than 8 characters or not beginning
-// with "http://" is refused with the log line "Type correct url". Out of memory is logged too.
+// path and query keep their case); an address that does not begin with "http://" or
+// "https://" followed by at least one character is refused with the log line
+// "Type correct url". Out of memory is logged too.
 TypedResult AddTypedAddress(const char* typed, int format, int depth);
 
 // A Processing job: its queued links are dropped and it becomes Stopping (graceful).

@@ -18,8 +18,10 @@ namespace {
 
 std::vector<SCANJOB*> gJobs;
 
+// The address without "https://", or from its eighth character on.
 const char* AfterScheme(const char* address)
 {
+    if (std::strncmp(address, "https://", 8) == 0) return address + 8;
     return std::strlen(address) >= 7 ? address + 7 : "";
 }
 

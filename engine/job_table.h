@@ -37,15 +37,16 @@ const char* JobStateName(int32_t state);
 // Every job in table order, taken under the engine lock.
 std::vector<SCANJOB*> JobsSnapshot();
 
-// Appends a Queued job for `address` (a full "http://" address) unless a listed job has the
-// same address from its eighth character on, letter case aside. Logs the outcome; OutOfMemory is left to the caller to report.
+// Appends a Queued job for `address` (a full "http://" or "https://" address) unless a listed
+// job has the same address after its scheme, letter case aside. Logs the outcome; OutOfMemory is left to the caller to report.
 AddResult AddScanJob(const char* address, int format, int depth);
 
-// The address hash of a job's address: the URL hash from its eighth character on.
+// The address hash of a job's address: the URL hash of its text after "https://", or from
+// its eighth character on.
 uint32_t AddressHash(const char* address);
 
-// True when a listed job has the same address as `address` from the eighth character on,
-// letter case aside. Takes the engine lock itself.
+// True when a listed job has the same address as `address` after the scheme, letter case
+// aside. Takes the engine lock itself.
 bool FindDuplicateJob(const char* address);
 
 // Removes a Queued, Complete or Stopped job: its row, its table entry and its record.

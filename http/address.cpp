@@ -14,14 +14,14 @@ void CopyCut(char* to, const char* from, size_t available, size_t limit)
 }
 
 // Splits "host[:port]" of the given length into the record.
-void SetHostAndPort(const char* hostPart, size_t length, AddressRecord* record)
+void SetHostAndPort(const char* hostPart, size_t length, AddressRecord* record, const char* defaultPort)
 {
     const char* colon = static_cast<const char*>(std::memchr(hostPart, ':', length));
     size_t hostLength = colon ? static_cast<size_t>(colon - hostPart) : length;
     CopyCut(record->host, hostPart, hostLength, kHostSize - 1);
     if (colon)
         CopyCut(record->port, colon + 1, length - hostLength - 1, kPortSize - 1);
-    if (record->port[0] == '\0') std::strcpy(record->port, "80");
+    if (record->port[0] == '\0') std::strcpy(record->port, defaultPort);
 }
 
 bool StartsWith(const char* text, size_t length, const char* prefix)
@@ -81,20 +81,39 @@ size_t RemoveDotSegments(char* path, size_t length)
     return out;
 }
 
-void ParseAddress(char* text, AddressRecord* record)
+int SchemeLength(const char* address)
+{
+    if (std::strncmp(address, "http://", 7) == 0) return 7;
+    if (std::strncmp(address, "https://", 8) == 0) return 8;
+    return 0;
+}
+
+bool IsHttps(const AddressRecord& record)
+{
+    return std::strcmp(record.scheme, "https") == 0;
+}
+
+const char* DefaultPort(const AddressRecord& record)
+{
+    return IsHttps(record) ? "443" : "80";
+}
+
+void ParseAddress(char* text, AddressRecord* record, bool https)
 {
     std::memset(record, 0, sizeof *record);
+    std::strcpy(record->scheme, https ? "https" : "http");
+    const char* defaultPort = https ? "443" : "80";
     // A fragment names a place in the resource, never part of what is requested.
     text[std::strcspn(text, "#")] = '\0';
 
     char* slash = std::strchr(text, '/');
     if (slash == nullptr) {
-        SetHostAndPort(text, std::strlen(text), record);
+        SetHostAndPort(text, std::strlen(text), record, defaultPort);
         std::strcpy(record->path, "/");
         return;
     }
 
-    SetHostAndPort(text, static_cast<size_t>(slash - text), record);
+    SetHostAndPort(text, static_cast<size_t>(slash - text), record, defaultPort);
 
     char* question = std::strchr(slash + 1, '?');
     if (question != nullptr) {
@@ -105,9 +124,26 @@ void ParseAddress(char* text, AddressRecord* record)
     CopyCut(record->path, slash, pathLength, kPathSize - 1);
 }
 
+void ParseWholeAddress(const char* address, AddressRecord* record)
+{
+    int scheme = SchemeLength(address);
+    char text[kLinkTextSize];
+    std::snprintf(text, sizeof text, "%s", scheme != 0 ? address + scheme : std::strlen(address) > 7 ? address + 7 : "");
+    ParseAddress(text, record, scheme == 8);
+}
+
+bool FormatAddress(const AddressRecord& record, char* text, size_t size)
+{
+    bool defaultPort = std::strcmp(record.port, DefaultPort(record)) == 0;
+    int n = std::snprintf(text, size, "%s://%s%s%s%s%s%s", record.scheme[0] ? record.scheme : "http", record.host,
+                          defaultPort ? "" : ":", defaultPort ? "" : record.port, record.path,
+                          record.query[0] ? "?" : "", record.query);
+    return n >= 0 && static_cast<size_t>(n) < size;
+}
+
 void AbsoluteLinkKey(const char* link, char* key, size_t size)
 {
-    std::snprintf(key, size, "%s", std::strlen(link) > 7 ? link + 7 : "");
+    std::snprintf(key, size, "%s", link + SchemeLength(link));
     key[std::strcspn(key, "#")] = '\0';
     char* slash = std::strchr(key, '/');
     if (slash == nullptr) return;
@@ -128,9 +164,9 @@ int ResolveLink(const char* link, const AddressRecord& base, AddressRecord* reco
         *record = base;
         return -1;
     }
-    if (std::strncmp(link, "http://", 7) == 0) {
-        CopyCut(text, link + 7, linkLength - 7, kLimit);
-        ParseAddress(text, record);
+    if (int scheme = SchemeLength(link); scheme != 0) {
+        CopyCut(text, link + scheme, linkLength - static_cast<size_t>(scheme), kLimit);
+        ParseAddress(text, record, scheme == 8);
         return 1;
     }
 
@@ -144,7 +180,7 @@ int ResolveLink(const char* link, const AddressRecord& base, AddressRecord* reco
         length += directory;
     }
     CopyCut(text + length, link, linkLength, kLimit - length);
-    ParseAddress(text, record);
+    ParseAddress(text, record, IsHttps(base));
     std::memcpy(record->port, base.port, kPortSize);
     return 0;
 }

@@ -5,20 +5,21 @@
 #include <cinttypes>
 #include <cstdio>
 
-Socket OpenExchange(const AddressRecord& address, int64_t missing, char (&head)[kHeadBufferSize],
-                    char (&bodyStart)[kReceiveChunk], int* bodyStartCount)
+bool OpenExchange(const AddressRecord& address, int64_t missing, char (&head)[kHeadBufferSize],
+                  char (&bodyStart)[kReceiveChunk], int* bodyStartCount, CONNECTION* connection)
 {
+    *connection = CONNECTION{};
     RequestRecord record;
     PrepareGetRequest(address, &record);
     if (missing > 0) std::snprintf(record.request[kRange], kSlotSize, "bytes=-%" PRId64, missing);
     char request[kRequestBufferSize];
     int length = BuildRequest(record, request);
-    if (length == 0) return 0;
-    Socket socket = ConnectToHost(address.host, PortNumber(address.port));
-    if (socket == 0) return 0;
-    if (SendAll(socket, request, length) != length || !ReadResponseHead(socket, head, bodyStart, bodyStartCount)) {
-        CloseConnection(socket);
-        return 0;
+    if (length == 0) return false;
+    if (!OpenServerConnection(address, connection)) return false;
+    if (ConnectionSend(*connection, request, length) != length ||
+        !ReadResponseHead(*connection, head, bodyStart, bodyStartCount)) {
+        CloseServerConnection(*connection);
+        return false;
     }
-    return socket;
+    return true;
 }

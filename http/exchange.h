@@ -6,7 +6,8 @@
 
 #include <cstdint>
 
-// Sends the GET for `address` (with "Range: bytes=-N" when `missing` N > 0) and reads the
-// head. The open connection, or 0 (and nothing left open) when any step fails.
-Socket OpenExchange(const AddressRecord& address, int64_t missing, char (&head)[kHeadBufferSize],
-                    char (&bodyStart)[kReceiveChunk], int* bodyStartCount);
+// Sends the GET for `address` (with "Range: bytes=-N" when `missing` N > 0) over a new
+// connection (TLS for https) and reads the head. True with the connection open; false, with
+// nothing left open, when any step fails.
+bool OpenExchange(const AddressRecord& address, int64_t missing, char (&head)[kHeadBufferSize],
+                  char (&bodyStart)[kReceiveChunk], int* bodyStartCount, CONNECTION* connection);

@@ -74,7 +74,7 @@ enum class Outcome { Complete, Short, Stopped, Failed };
 // One transfer of the body into the open file: the body-start bytes, then receives of at
 // most the bytes still missing. Never writes more than the item's size; a server that sends
 // more than that fails the transfer.
-Outcome Transfer(Socket socket, PlatformFile file, SCANJOB* job, DOWNLOADITEM* item, const char* bodyStart,
+Outcome Transfer(CONNECTION& connection, PlatformFile file, SCANJOB* job, DOWNLOADITEM* item, const char* bodyStart,
                  int bodyStartCount, int64_t* received)
 {
     const int64_t size = item->nSize.load();
@@ -93,14 +93,14 @@ Outcome Transfer(Socket socket, PlatformFile file, SCANJOB* job, DOWNLOADITEM* i
     char chunk[kReceiveChunk];
     while (transferred < size && job->nStopMode.load(std::memory_order_relaxed) != 2) {
         int64_t missing = size - transferred;
-        int count = Receive(socket, chunk, missing < kReceiveChunk ? static_cast<int>(missing) : kReceiveChunk);
+        int count = ConnectionReceive(connection, chunk, missing < kReceiveChunk ? static_cast<int>(missing) : kReceiveChunk);
         if (count <= 0) break;
         if (!take(chunk, count)) return Outcome::Failed;
     }
     if (transferred == size) {
         // All announced bytes are here; a further byte means the server lied about the size.
         char extra;
-        return Receive(socket, &extra, 1) > 0 ? Outcome::Failed : Outcome::Complete;
+        return ConnectionReceive(connection, &extra, 1) > 0 ? Outcome::Failed : Outcome::Complete;
     }
     return job->nStopMode.load() == 2 ? Outcome::Stopped : Outcome::Short;
 }
@@ -133,12 +133,12 @@ struct Download {
     char path[kFullPathSize] = {};
     char tempPath[kFullPathSize] = {};
     PlatformFile file;
-    Socket socket = 0;
+    CONNECTION connection;
     DOWNLOADITEM* item = nullptr;
 
     ~Download()
     {
-        CloseConnection(socket);
+        CloseServerConnection(connection);
         if (IsOpen(file)) {
             CloseFile(file);
             DeletePath(tempPath);
@@ -150,7 +150,7 @@ struct Download {
     // behind.
     int Fail(int32_t state)
     {
-        CloseConnection(socket);
+        CloseServerConnection(connection);
         CloseFile(file);
         DeletePath(tempPath);
         if (item) item->nState.store(state);
@@ -178,13 +178,13 @@ int Download::ResumeDownload()
     char head[kHeadBufferSize];
     char bodyStart[kReceiveChunk];
     int bodyStartCount = 0;
-    socket = OpenExchange(address, size - from, head, bodyStart, &bodyStartCount);
-    if (socket == 0 || StatusCode(head) != 206 || !IsMissingTail(head, from, size)) return Fail(kDownloadFailed);
+    if (!OpenExchange(address, size - from, head, bodyStart, &bodyStartCount, &connection) ||
+        StatusCode(head) != 206 || !IsMissingTail(head, from, size)) return Fail(kDownloadFailed);
 
     item->nState.store(kDownloadTransferring);
     int64_t received = 0;
-    Outcome outcome = Transfer(socket, file, job, item, bodyStart, bodyStartCount, &received);
-    CloseConnection(socket);
+    Outcome outcome = Transfer(connection, file, job, item, bodyStart, bodyStartCount, &received);
+    CloseServerConnection(connection);
     CountBytes(job, received);
     if (outcome == Outcome::Complete) return Publish();
     return Fail(job->nStopMode.load() == 2 ? kDownloadStopped : kDownloadFailed);
@@ -208,13 +208,15 @@ int DownloadFile(SCANJOB* job, const AddressRecord& address)
 
     // The address as the downloads list shows it, cut to 149 characters.
     char display[kFileNameSize];
-    if (std::snprintf(display, sizeof display, "http://%s%s", address.host, address.path) < 0) display[0] = '\0';
+    if (std::snprintf(display, sizeof display, "%s://%s%s", IsHttps(address) ? "https" : "http", address.host,
+                      address.path) < 0)
+        display[0] = '\0';
 
     char head[kHeadBufferSize];
     char bodyStart[kReceiveChunk];
     int bodyStartCount = 0;
-    d.socket = OpenExchange(address, 0, head, bodyStart, &bodyStartCount);
-    if (d.socket == 0 || StatusCode(head) != 200) return d.Fail(kDownloadFailed);
+    if (!OpenExchange(address, 0, head, bodyStart, &bodyStartCount, &d.connection) || StatusCode(head) != 200)
+        return d.Fail(kDownloadFailed);
 
     char lengthText[20];
     int64_t size = 0;
@@ -227,8 +229,8 @@ int DownloadFile(SCANJOB* job, const AddressRecord& address)
     d.item->nSize.store(size);
 
     int64_t received = 0;
-    Outcome outcome = Transfer(d.socket, d.file, job, d.item, bodyStart, bodyStartCount, &received);
-    CloseConnection(d.socket);
+    Outcome outcome = Transfer(d.connection, d.file, job, d.item, bodyStart, bodyStartCount, &received);
+    CloseServerConnection(d.connection);
     CountBytes(job, received);
     switch (outcome) {
     case Outcome::Complete: return d.Publish();

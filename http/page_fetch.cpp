@@ -22,14 +22,14 @@ bool IsRedirect(int status)
 }
 
 // Reads a 200 body into the page buffer: the body-start bytes, then chunks while they fit.
-int ReadBody(Socket socket, const std::atomic<int32_t>& stopMode, const char* bodyStart, int bodyStartCount,
+int ReadBody(CONNECTION& connection, const std::atomic<int32_t>& stopMode, const char* bodyStart, int bodyStartCount,
              char* page)
 {
     int stored = bodyStartCount;  // at most one receive chunk, far below the page size
     std::memcpy(page, bodyStart, static_cast<size_t>(stored));
     char chunk[kReceiveChunk];
     while (stopMode.load(std::memory_order_relaxed) != 2) {
-        int received = Receive(socket, chunk, sizeof chunk);
+        int received = ConnectionReceive(connection, chunk, sizeof chunk);
         if (received <= 0 || stored + received >= kPageBufferSize) break;
         std::memcpy(page + stored, chunk, static_cast<size_t>(received));
         stored += received;
@@ -38,15 +38,16 @@ int ReadBody(Socket socket, const std::atomic<int32_t>& stopMode, const char* bo
     return stored;
 }
 
-// Where a redirect leads: an absolute "http://" address, or a reference resolved against
-// the address that answered. Any other scheme gives false.
+// Where a redirect leads: an absolute "http://" or "https://" address, or a reference
+// resolved against the address that answered. Any other scheme gives false.
 bool RedirectTarget(const char* location, const AddressRecord& from, AddressRecord* target)
 {
-    if (StartsWithNoCase(location, "http://")) {
+    for (const char* scheme : {"http://", "https://"}) {
+        if (!StartsWithNoCase(location, scheme)) continue;
         char text[kLinkTextSize];
-        std::strncpy(text, location + 7, sizeof text - 1);
+        std::strncpy(text, location + std::strlen(scheme), sizeof text - 1);
         text[sizeof text - 1] = '\0';
-        ParseAddress(text, target);
+        ParseAddress(text, target, scheme[4] == 's');
         return true;
     }
     for (const char* c = location; *c != '\0' && *c != '/' && *c != '?' && *c != '#'; ++c)
@@ -61,11 +62,11 @@ int FetchPageOnce(const std::atomic<int32_t>& stopMode, const AddressRecord& add
     char head[kHeadBufferSize];
     char bodyStart[kReceiveChunk];
     int bodyStartCount = 0;
-    Socket socket = OpenExchange(address, 0, head, bodyStart, &bodyStartCount);
-    if (socket == 0) return 0;
+    CONNECTION connection;
+    if (!OpenExchange(address, 0, head, bodyStart, &bodyStartCount, &connection)) return 0;
     int stored = 0;
-    if (StatusCode(head) == 200) stored = ReadBody(socket, stopMode, bodyStart, bodyStartCount, page);
-    CloseConnection(socket);
+    if (StatusCode(head) == 200) stored = ReadBody(connection, stopMode, bodyStart, bodyStartCount, page);
+    CloseServerConnection(connection);
     return stored;
 }
 
@@ -74,16 +75,16 @@ int FetchPage(const std::atomic<int32_t>& stopMode, AddressRecord* address, char
     char head[kHeadBufferSize];
     char bodyStart[kReceiveChunk];
     int bodyStartCount = 0;
-    Socket socket = OpenExchange(*address, 0, head, bodyStart, &bodyStartCount);
-    if (socket == 0) return 0;
+    CONNECTION connection;
+    if (!OpenExchange(*address, 0, head, bodyStart, &bodyStartCount, &connection)) return 0;
 
     int status = StatusCode(head);
     if (status == 200) {
-        int stored = ReadBody(socket, stopMode, bodyStart, bodyStartCount, page);
-        CloseConnection(socket);
+        int stored = ReadBody(connection, stopMode, bodyStart, bodyStartCount, page);
+        CloseServerConnection(connection);
         return stored;
     }
-    CloseConnection(socket);
+    CloseServerConnection(connection);
     if (!IsRedirect(status)) return 0;
 
     char location[500];

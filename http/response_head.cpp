@@ -37,7 +37,7 @@ int FeedHead(HeadReader& reader, const char* data, int count)
     return kHeadNeedMore;
 }
 
-int ReadResponseHead(Socket socket, char (&head)[kHeadBufferSize], char (&bodyStart)[kReceiveChunk],
+int ReadResponseHead(CONNECTION& connection, char (&head)[kHeadBufferSize], char (&bodyStart)[kReceiveChunk],
                      int* bodyStartCount)
 {
     std::memset(head, 0, sizeof head);
@@ -46,7 +46,7 @@ int ReadResponseHead(Socket socket, char (&head)[kHeadBufferSize], char (&bodySt
     HeadReader reader{head};
     char chunk[kReceiveChunk];
     for (;;) {
-        int received = Receive(socket, chunk, sizeof chunk);
+        int received = ConnectionReceive(connection, chunk, sizeof chunk);
         if (received <= 0) return 0;
         int used = FeedHead(reader, chunk, received);
         if (used == kHeadTooLong) return 0;

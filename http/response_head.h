@@ -1,7 +1,7 @@
 // Response heads: reading one from a socket, its status code and single header values.
 #pragma once
 
-#include "platform/net.h"
+#include "http/connection.h"
 
 inline constexpr int kHeadBufferSize = 5000;
 inline constexpr int kHeadLimit = 4999;   // a head of this many bytes or more is refused
@@ -25,7 +25,7 @@ int FeedHead(HeadReader& reader, const char* data, int count);
 // Receives until the end of the head. 1 on success, with the body bytes that came in the
 // same receive in `bodyStart` (1460 bytes) and their number in `bodyStartCount`; 0 when the
 // connection ends, goes silent or the head grows too long.
-int ReadResponseHead(Socket socket, char (&head)[kHeadBufferSize], char (&bodyStart)[kReceiveChunk],
+int ReadResponseHead(CONNECTION& connection, char (&head)[kHeadBufferSize], char (&bodyStart)[kReceiveChunk],
                      int* bodyStartCount);
 
 // Reads the line at `position` into `line` (without its CR LF, cut to 999 characters) and

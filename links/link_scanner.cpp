@@ -53,9 +53,12 @@ int CleanLinkValue(char (&value)[kLinkValueSize])
     std::memmove(value, start, length);
     value[length] = '\0';
 
-    // A redirector such as /go?u=http://h/x leads to its inner address.
-    if (const char* inner = std::strstr(value, "http://"); inner != nullptr && inner != value)
-        std::memmove(value, inner, std::strlen(inner) + 1);
+    // A redirector such as /go?u=http://h/x leads to its inner address (the first one, of
+    // either scheme).
+    const char* inner = std::strstr(value + 1, "http://");
+    const char* secure = std::strstr(value + 1, "https://");
+    if (secure != nullptr && (inner == nullptr || secure < inner)) inner = secure;
+    if (inner != nullptr) std::memmove(value, inner, std::strlen(inner) + 1);
 
     if (std::strstr(value, "javascript:") != nullptr || std::strstr(value, "mailto:") != nullptr) return 0;
     return 1;

@@ -222,13 +222,9 @@ void AddSearchResult(const AddressRecord& address)
     result->nRank = gResultCount[engine] + 1;
     result->nStatus = 0;
     result->nEngine = engine;
-    // A port other than 80 stays in the address, so the result can be reached; the address is
-    // cut to 255 characters when the parts are longer.
-    bool port = std::strcmp(address.port, "80") != 0 && address.port[0] != '\0';
-    if (std::snprintf(result->szAddress, sizeof result->szAddress, "http://%s%s%s%s%s%s", address.host,
-                      port ? ":" : "", port ? address.port : "", address.path, address.query[0] ? "?" : "",
-                      address.query) < 0)
-        result->szAddress[0] = '\0';
+    // The address keeps its scheme, and a port other than the scheme's own, so the result can
+    // be reached; it is cut to 255 characters when the parts are longer.
+    FormatAddress(address, result->szAddress, sizeof result->szAddress);
     ++gResultCount[engine];
     Views().searchResultAdded(result);
 }

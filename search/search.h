@@ -20,7 +20,7 @@ extern SEARCHSTATE gSearch;
 
 // One result row's record, handed to the view that shows it (which then owns it).
 struct SEARCHRESULT {
-    char szAddress[256];  // always begins with "http://"
+    char szAddress[256];  // always begins with "http://" or "https://"
     int32_t nStatus;      // 0 Ready, 1 Scaned
     int32_t nEngine;
     int32_t nRank;        // 1-based among the results of its engine since the list was cleared

@@ -1,5 +1,7 @@
 #include "shell/list_view.h"
 
+#include "http/address.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -77,7 +79,7 @@ void CopyCellText(LVITEMA& cell, const char* text)
 
 void CopyAddressCell(LVITEMA& cell, const char* address)
 {
-    if (std::strncmp(address, "http://", 7) == 0) return CopyCellText(cell, address);
+    if (SchemeLength(address) != 0) return CopyCellText(cell, address);
     char text[300];
     std::snprintf(text, sizeof text, "http://%s", address);
     CopyCellText(cell, text);

@@ -25,7 +25,7 @@ void RedrawRowOf(HWND list, const void* record);
 
 // Copies a cell text into the request's buffer, cut to its length.
 void CopyCellText(LVITEMA& cell, const char* text);
-// An address cell: the address, with "http://" in front when it does not begin with it.
+// An address cell: the address, with "http://" in front when it has no scheme of its own.
 void CopyAddressCell(LVITEMA& cell, const char* address);
 
 // A text request (LVN_GETDISPINFOA) with a buffer to fill: the cell, its text cleared.

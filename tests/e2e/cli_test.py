@@ -37,10 +37,10 @@ def command(*cli_args):
     return base + list(cli_args)
 
 
-def run(*cli_args, timeout=120):
+def run(*cli_args, timeout=120, env=None):
     started = time.time()
     result = subprocess.run(command(*cli_args), stdin=subprocess.DEVNULL, capture_output=True, text=True,
-                            timeout=timeout)
+                            timeout=timeout, env=env)
     print(f"$ zorvel-cli {' '.join(cli_args)}  -> {result.returncode} in {time.time() - started:.1f} s")
     print(result.stdout, end="")
     print(result.stderr, end="", file=sys.stderr)
@@ -112,9 +112,27 @@ def scenario_usage(out):
     check(run().returncode == 2, "no address: status 2")
     check(run("--depth", "4", site("/")).returncode == 2, "bad depth: status 2")
     check(run("--bogus", site("/")).returncode == 2, "unknown option: status 2")
-    check(run("-o", local_path(out), "https://127.0.0.1/").returncode == 2, "no valid address: status 2")
+    check(run("-o", local_path(out), "ftp://127.0.0.1/").returncode == 2, "no valid address: status 2")
     helped = run("--help")
     check(helped.returncode == 0 and "--time-limit" in helped.stdout, "--help")
+
+
+def scenario_https(out):
+    start = f"https://localhost:{ports['tls']}/tls/index.html"
+    want = ["localhost+tls+sub+t3.jpg", "localhost+tls+t1.jpg", "localhost+tls+t2.jpg", "localhost+tls+t4.jpg"]
+    trust = [] if args.wine else ["--ca-file", ports["ca"]]  # Windows trusts the CA through its root store
+    if not args.wine:
+        refused = run("-d", "2", "--min-size", "0", "-o", local_path(out), start)
+        check(f"Certificate not trusted ( {start} )" in refused.stdout, "no certificate line without the CA")
+        check(saved(out) == [], f"saved {saved(out)} from an untrusted server")
+        # OpenSSL's own variables name the trust store as for other programs.
+        trusted = run("-d", "0", "--min-size", "0", "-o", local_path(out), start,
+                      env=dict(os.environ, SSL_CERT_FILE=ports["ca"]))
+        check(trusted.returncode == 0 and saved(out) == want[1:3], f"SSL_CERT_FILE: saved {saved(out)}")
+    result = run("-d", "2", "--min-size", "0", "-o", local_path(out), *trust, start)
+    check(result.returncode == 0, f"exit status {result.returncode}")
+    check(saved(out) == want, f"saved {saved(out)}, expected {want}")
+    check_bytes(out)
 
 
 def scenario_search(out):

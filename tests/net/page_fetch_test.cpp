@@ -162,7 +162,8 @@ HeadResult ReadHead(int port, const char* path)
     char bodyStart[kReceiveChunk];
     int count = -1;
     HeadResult result;
-    result.ok = ReadResponseHead(socket, head, bodyStart, &count);
+    CONNECTION connection{socket};
+    result.ok = ReadResponseHead(connection, head, bodyStart, &count);
     result.head = head;
     result.bodyStart.assign(bodyStart, static_cast<size_t>(count));
     CloseConnection(socket);

@@ -142,6 +142,10 @@ def serve(conn, port):
         elif kind == "again":
             send(head("206 Partial Content", ["Content-Range: bytes 600-999/1000", "Content-Length: 400"]) +
                  body(1000)[600:700])
+    elif path == "/stall":
+        # Part of the body, then silence with the connection open.
+        send(ok(1000) + body(1000)[:600])
+        time.sleep(10)
     elif path == "/longer":
         send(ok(1000) + body(1500))
     elif path == "/endless":

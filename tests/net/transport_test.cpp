@@ -33,7 +33,8 @@ TEST_F(Transport, SocketIsNeverDescriptorZero)
     char head[kHeadBufferSize];
     char bodyStart[kReceiveChunk];
     int count = 0;
-    EXPECT_EQ(ReadResponseHead(socket, head, bodyStart, &count), 1);
+    CONNECTION connection{socket};
+    EXPECT_EQ(ReadResponseHead(connection, head, bodyStart, &count), 1);
     CloseConnection(socket);
     EXPECT_EQ(socket, 0);
 }
@@ -48,7 +49,8 @@ TEST_F(Transport, SendingToAClosedPeerFailsWithoutKillingTheProcess)
     char head[kHeadBufferSize];
     char bodyStart[kReceiveChunk];
     int count = 0;
-    ASSERT_EQ(ReadResponseHead(socket, head, bodyStart, &count), 1);
+    CONNECTION connection{socket};
+    ASSERT_EQ(ReadResponseHead(connection, head, bodyStart, &count), 1);
     char chunk[kReceiveChunk];
     EXPECT_EQ(Receive(socket, chunk, sizeof chunk), 0);  // the server has closed
 

@@ -99,7 +99,10 @@ TEST(ResolveLink, Cases)
         {"a.jpg", &root, 0, {"h", "80", "/a.jpg", ""}},
         {"page.html#top", &base, 0, {"h", "80", "/dir/page.html", ""}},
         {"HTTP://other/p", &base, 0, {"h", "80", "/dir/HTTP://other/p", ""}},  // capitals are not the scheme
-        {"https://other/p", &base, 0, {"h", "80", "/dir/https://other/p", ""}},
+        {"https://other/p", &base, 1, {"other", "443", "/p", ""}},
+        {"https://other:8443/p?q", &base, 1, {"other", "8443", "/p", "q"}},
+        {"HTTPS://other/p", &base, 0, {"h", "80", "/dir/HTTPS://other/p", ""}},
+        {"ftp://other/p", &base, 0, {"h", "80", "/dir/ftp://other/p", ""}},
         {"//other/x", &base, 0, {"h", "80", "//other/x", ""}},
         {"../up/./a.gif", &base, 0, {"h", "80", "/up/a.gif", ""}},
         {"b.php?id=7", &base, 0, {"h", "80", "/dir/b.php", "id=7"}},
@@ -193,6 +196,68 @@ TEST(AbsoluteLinkKey, EverySpellingOfOneAddressHasOneKey)
         char key[500];
         AbsoluteLinkKey(c.link, key, sizeof key);
         EXPECT_STREQ(key, c.key);
+    }
+}
+
+TEST(ResolveLink, PagesOfBothSchemes)
+{
+    AddressRecord secure;
+    char secureText[] = "h/dir/index.html";
+    ParseAddress(secureText, &secure, true);
+    EXPECT_STREQ(secure.scheme, "https");
+    EXPECT_STREQ(secure.port, "443");
+    AddressRecord plain;
+    char plainText[] = "h:8080/dir/index.html";
+    ParseAddress(plainText, &plain);
+    EXPECT_STREQ(plain.scheme, "http");
+
+    struct Case {
+        const char* link;
+        const AddressRecord* base;
+        int result;
+        const char* scheme;
+        Expect record;
+    } cases[] = {
+        // A relative link takes the scheme, host and port of its page.
+        {"a.jpg", &secure, 0, "https", {"h", "443", "/dir/a.jpg", ""}},
+        {"/b/../c.html", &secure, 0, "https", {"h", "443", "/c.html", ""}},
+        {"http://h/x", &secure, 1, "http", {"h", "80", "/x", ""}},
+        {"https://h:9/x", &plain, 1, "https", {"h", "9", "/x", ""}},
+        {"a.jpg", &plain, 0, "http", {"h", "8080", "/dir/a.jpg", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        AddressRecord r;
+        EXPECT_EQ(ResolveLink(c.link, *c.base, &r), c.result);
+        EXPECT_STREQ(r.scheme, c.scheme);
+        ExpectRecord(r, c.record);
+    }
+
+    // Keys skip the scheme, so the two forms of one address are one page.
+    char a[500], b[500];
+    AbsoluteLinkKey("http://h/p/./q.html#x", a, sizeof a);
+    AbsoluteLinkKey("https://h/p/q.html", b, sizeof b);
+    EXPECT_STREQ(a, "h/p/q.html");
+    EXPECT_STREQ(b, "h/p/q.html");
+}
+
+TEST(FormatAddress, ShowsTheSchemeAndOnlyAPortThatIsNotItsDefault)
+{
+    struct Case {
+        const char* address;
+        const char* shown;
+    } cases[] = {
+        {"http://h/a?b", "http://h/a?b"},       {"https://h/a", "https://h/a"},
+        {"https://h:443/a", "https://h/a"},     {"https://h:80/a", "https://h:80/a"},
+        {"http://h:8080/", "http://h:8080/"},   {"http://h:443", "http://h:443/"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.address);
+        AddressRecord r;
+        ParseWholeAddress(c.address, &r);
+        char shown[600];
+        EXPECT_TRUE(FormatAddress(r, shown, sizeof shown));
+        EXPECT_STREQ(shown, c.shown);
     }
 }
 

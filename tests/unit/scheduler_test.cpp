@@ -248,8 +248,12 @@ TEST(TypedAddress, RulesOfTheAddressBox)
         const char* log;
     } cases[] = {
         {"http://", TypedResult::Refused, "Type correct url"},
-        {"https://h/", TypedResult::Refused, "Type correct url"},
+        {"https://", TypedResult::Refused, "Type correct url"},
         {"ftp://h/x", TypedResult::Refused, "Type correct url"},
+        {"HTTPS://Secure.Example/Path", TypedResult::Added, "Added to Scanning Address List( https://secure.example/Path )"},
+        // The http and https forms of one address are one job.
+        {"http://secure.example/Path", TypedResult::AlreadyPresent,
+         "Already in Scanning Address List( http://secure.example/Path )"},
         {"http://h", TypedResult::Added, "Added to Scanning Address List( http://h )"},
         {"HTTP://WWW.Site.COM/Gallery/A.JPG", TypedResult::Added,
          "Added to Scanning Address List( http://www.site.com/Gallery/A.JPG )"},
