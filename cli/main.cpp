@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/net.h"
+#include "platform/process.h"
 #include "search/search.h"
 #include "settings/settings.h"
 
@@ -158,6 +159,7 @@ int main(int argc, char** argv)
     }
     std::signal(SIGINT, OnInterrupt);
     int64_t started = ClockNow();
+    // From here on engine threads run: every end goes through EndProcess.
     StartPool();
     StartScheduler();
 
@@ -167,7 +169,7 @@ int main(int argc, char** argv)
     if (added == 0) {
         EndLiveStatus();
         std::fprintf(stderr, "zorvel-cli: no valid address to scan\n");
-        return 2;
+        EndProcess(2);
     }
 
     int handled = 0;
@@ -188,8 +190,7 @@ int main(int argc, char** argv)
     }
     EndLiveStatus();
     int status = PrintSummary(ClockNow() - started);
-    std::fflush(stdout);
     StopNetworking();
     // Engine threads never end by themselves; the process ends them.
-    std::_Exit(status);
+    EndProcess(status);
 }
