@@ -45,6 +45,10 @@ void* Allocate(std::size_t size) noexcept
 
 }  // namespace
 
+// The replaced delete frees what the replaced new took with malloc; GCC, seeing both inlined
+// into library code, takes the pair for a mismatch.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(std::size_t size)
 {
     if (void* p = Allocate(size)) return p;
