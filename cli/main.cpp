@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/net.h"
 #include "platform/tls.h"
+#include "platform/process.h"
 #include "search/search.h"
 #include "settings/settings.h"
 
@@ -163,6 +164,7 @@ int main(int argc, char** argv)
     }
     std::signal(SIGINT, OnInterrupt);
     int64_t started = ClockNow();
+    // From here on engine threads run: every end goes through EndProcess.
     StartPool();
     StartScheduler();
 
@@ -172,7 +174,7 @@ int main(int argc, char** argv)
     if (added == 0) {
         EndLiveStatus();
         std::fprintf(stderr, "zorvel-cli: no valid address to scan\n");
-        return 2;
+        EndProcess(2);
     }
 
     int handled = 0;
@@ -193,8 +195,7 @@ int main(int argc, char** argv)
     }
     EndLiveStatus();
     int status = PrintSummary(ClockNow() - started);
-    std::fflush(stdout);
     StopNetworking();
     // Engine threads never end by themselves; the process ends them.
-    std::_Exit(status);
+    EndProcess(status);
 }

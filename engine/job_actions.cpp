@@ -33,41 +33,46 @@ TypedResult AddTypedAddress(const char* typed, int format, int depth)
     return TypedResult::OutOfMemory;
 }
 
+// Each action tests and changes the state under the engine lock, so it never mixes with a start
+// or a finish made by the scheduler at the same moment.
 int StopJobGracefully(SCANJOB* job)
 {
-    if (job->nState.load() != kJobProcessing) return 0;
     {
         std::lock_guard<std::mutex> lock(gEngineLock);
+        if (job->nState.load() != kJobProcessing) return 0;
         DropJobLinks(job);
+        job->nStopMode = kStopGraceful;
+        job->nState = kJobStopping;
     }
-    job->nStopMode = kStopGraceful;
-    job->nState = kJobStopping;
     Views().jobRowRedrawn(job);
     return 1;
 }
 
 int StopJobImmediately(SCANJOB* job)
 {
-    if (job->nState.load() == kJobProcessing) {
+    {
         std::lock_guard<std::mutex> lock(gEngineLock);
-        DropJobLinks(job);
+        if (job->nState.load() == kJobProcessing) DropJobLinks(job);
+        job->nStopMode = kStopImmediate;
+        job->nState = kJobStopping;
     }
-    job->nStopMode = kStopImmediate;
-    job->nState = kJobStopping;
     Views().jobRowRedrawn(job);
     return 1;
 }
 
 int RescanJob(SCANJOB* job)
 {
-    int32_t state = job->nState.load();
-    if (state != kJobComplete && state != kJobStopped) return 0;
-    job->nStopMode = kStopNone;
-    job->nLeft = 0;
-    job->nFound = 0;
-    job->nSize = 0;
-    job->nFiles = 0;
-    job->nState = kJobQueued;
+    {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        int32_t state = job->nState.load();
+        if (state != kJobComplete && state != kJobStopped) return 0;
+        job->nStopMode = kStopNone;
+        job->nLeft = 0;
+        job->nFound = 0;
+        job->nSize = 0;
+        job->nFiles = 0;
+        job->nState = kJobQueued;
+    }
     Views().jobRowRedrawn(job);
     return 1;
 }

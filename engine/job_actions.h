@@ -1,5 +1,6 @@
 // What the user can do to a job (from the job list's menu, or Ctrl-C in the terminal).
-// Called on the user-interface thread, which alone removes jobs, so the records stay valid.
+// Called on the user-interface thread, which alone removes jobs, so the records stay valid
+// across each action's own redraw. Every stop is finished by the scheduler's next recount.
 #pragma once
 
 #include "engine/job_table.h"

@@ -4,7 +4,6 @@
 #include "platform/clock.h"
 #include "settings/settings.h"
 
-#include <memory>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -44,15 +43,33 @@ int PoolWorkerStep(POOLWORKER& w)
     return 0;
 }
 
-void PoolWorker()
+void PoolWorker(POOLWORKER* worker)
 {
-    std::unique_ptr<POOLWORKER> worker(new (std::nothrow) POOLWORKER);
-    if (!worker) return;
     for (;;) {
         int pause = PoolWorkerStep(*worker);
         if (pause > 0) PauseMs(pause);
     }
 }
+
+namespace {
+
+// The buffers are made before the thread, so a worker that runs always has them and a worker
+// that cannot have them is never counted. False when either cannot be had.
+bool StartWorker()
+{
+    POOLWORKER* worker = new (std::nothrow) POOLWORKER;
+    if (worker == nullptr) return false;
+    try {
+        std::thread(PoolWorker, worker).detach();  // the thread owns it for the rest of the process
+        return true;
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+    }
+    delete worker;
+    return false;
+}
+
+}  // namespace
 
 int StartPool()
 {
@@ -60,11 +77,10 @@ int StartPool()
     int started = 0;
     int failures = 0;
     while (started < wanted && failures < 200) {
-        try {
-            std::thread(PoolWorker).detach();
+        if (StartWorker()) {
             ++started;
             failures = 0;
-        } catch (const std::system_error&) {
+        } else {
             ++failures;
             PauseMs(1000);
         }

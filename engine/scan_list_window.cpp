@@ -238,6 +238,14 @@ void RedrawJobRow(SCANJOB* job)
     RedrawRowOf(gMain.scanList, job);
 }
 
+void RedrawJobList()
+{
+    int count = ListView_GetItemCount(gMain.scanList);
+    if (count == 0) return;
+    ListView_RedrawItems(gMain.scanList, 0, count - 1);
+    UpdateWindow(gMain.scanList);
+}
+
 void RemoveJobRow(SCANJOB* job)
 {
     DeleteRowOf(gMain.scanList, job);

@@ -42,5 +42,7 @@ void SortScanList(int column);
 // View work, on the user-interface thread.
 void AddJobRow(SCANJOB* job);
 void RedrawJobRow(SCANJOB* job);
+// Every row, as after a recount.
+void RedrawJobList();
 void RemoveJobRow(SCANJOB* job);
 void SetJobStatusLineText(const char* text);

@@ -9,29 +9,59 @@
 #include "engine/visited_table.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "settings/settings.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <new>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 namespace {
 
-void StartJob(SCANJOB* job)
+struct STARTDECISION {
+    SCANJOB* job = nullptr;     // the job made Processing, holding nActive for its crawl thread
+    bool outOfMemory = false;   // its visited table could not be had
+    bool anyStopping = false;   // some job waits for the recount that ends its stop
+};
+
+// Under the engine lock: the first Queued job turns Processing, unless a stop reached it first,
+// and from then on it counts its crawl thread in nActive. Only the recount on this thread
+// finishes a job and only a Queued, Complete or Stopped job can be removed, so the job stays
+// valid here until this thread's next recount.
+STARTDECISION DecideStart()
+{
+    STARTDECISION d;
+    std::lock_guard<std::mutex> lock(gEngineLock);
+    ForEachJob([&d](SCANJOB* job) {
+        d.anyStopping = job->nState.load() == kJobStopping;
+        return !d.anyStopping;
+    });
+    if (gCounters.nBusyWorkers.load() >= gSettings.nThreads - 10 || gCounters.nProcessing.load() > 5) return d;
+    SCANJOB* job = nullptr;
+    FirstQueuedJob(&job);
+    int32_t queued = kJobQueued;
+    if (job == nullptr || !job->nState.compare_exchange_strong(queued, kJobProcessing)) return d;
+    if (!MakeVisitedTable(job)) {
+        d.outOfMemory = true;
+        return d;
+    }
+    job->nActive.fetch_add(1);
+    d.job = job;
+    return d;
+}
+
+void StartCrawlThread(SCANJOB* job)
 {
     gCounters.tLastJobStart = ClockNow();
-    if (!MakeVisitedTable(job)) {
-        Views().fatalError("Not enough Memory for HTABLE");
-        std::exit(0);
-    }
-    job->nState = kJobProcessing;
-    job->nActive.fetch_add(1);
     try {
         std::thread(CrawlJob, job).detach();
     } catch (const std::system_error&) {
         job->nActive.fetch_sub(1);  // the job then completes at the next recount
+    } catch (const std::bad_alloc&) {
+        job->nActive.fetch_sub(1);
     }
     Views().jobRowRedrawn(job);
 }
@@ -60,32 +90,27 @@ void UpdateJobStatusLine()
 
 void RecountJobStates()
 {
-    struct Finished {
-        SCANJOB* job;
-        bool stopped;
-    };
-    std::vector<SCANJOB*> jobs;
-    std::vector<Finished> finished;
+    // The log lines are made under the lock: once the lock is released a finished job may be
+    // removed by the user-interface thread at any moment.
+    std::vector<std::string> finished;
     int counts[5] = {};
     {
         std::lock_guard<std::mutex> lock(gEngineLock);
-        jobs.reserve(static_cast<size_t>(JobCount()));
         ForEachJob([&](SCANJOB* job) {
-            jobs.push_back(job);
             int32_t state = job->nState.load();
             if (state == kJobStopping && job->nActive.load() == 0) {
                 // A link pushed just as the stop dropped the queue must not hold the job.
                 DropJobLinks(job);
             }
             bool idle = job->nLeft.load() == 0 && job->nActive.load() == 0;
-            if (state == kJobProcessing && idle) {
-                job->nState = kJobComplete;
-                finished.push_back({job, false});
-                state = kJobComplete;
-            } else if (state == kJobStopping && idle) {
-                job->nState = kJobStopped;
-                finished.push_back({job, true});
-                state = kJobStopped;
+            if ((state == kJobProcessing || state == kJobStopping) && idle) {
+                bool stopped = state == kJobStopping;
+                ReleaseVisitedTable(job);
+                state = stopped ? kJobStopped : kJobComplete;
+                job->nState = state;
+                char message[512];
+                std::snprintf(message, sizeof message, stopped ? "Stopped ( %s )" : "Complete ( %s )", job->szAddress);
+                finished.emplace_back(message);
             }
             if (state >= 0 && state < 5) ++counts[state];
             return true;
@@ -97,13 +122,8 @@ void RecountJobStates()
     gCounters.nStopped = counts[kJobStopped];
     gCounters.nStopping = counts[kJobStopping];
 
-    for (const Finished& f : finished) {
-        ReleaseVisitedTable(f.job);
-        char message[512];
-        std::snprintf(message, sizeof message, f.stopped ? "Stopped ( %s )" : "Complete ( %s )", f.job->szAddress);
-        AppendLog(message);
-    }
-    for (SCANJOB* job : jobs) Views().jobRowRedrawn(job);
+    for (const std::string& message : finished) AppendLog(message.c_str());
+    Views().jobListRedrawn();
     UpdateJobStatusLine();
 }
 
@@ -145,15 +165,19 @@ void StopAllGracefully()
 
 void SchedulerPass(SCHEDULER& s)
 {
-    SCANJOB* job = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(gEngineLock);
-        FirstQueuedJob(&job);
+    STARTDECISION d = DecideStart();
+    if (d.outOfMemory) {
+        Views().fatalError("Not enough Memory for HTABLE");
+        EndProcess(0);
     }
-    if (job != nullptr && gCounters.nBusyWorkers.load() < gSettings.nThreads - 10 && gCounters.nProcessing.load() <= 5) {
+    if (d.job != nullptr) {
         s.idle = false;
-        StartJob(job);
+        StartCrawlThread(d.job);
         PauseMs(2000);
+    } else if (d.anyStopping) {
+        // A stop made on another thread (a user's action, Ctrl-C) is finished by the recount,
+        // even when nothing else would wake the scheduler from idle.
+        s.idle = false;
     } else if (s.idle) {
         if (DownloadItemCount() > 0) RefreshDownloadList();
         return;

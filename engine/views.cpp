@@ -31,7 +31,7 @@ void PrintMessage(const char* text, const char* caption)
 {
     std::fprintf(stderr, "%s: %s\n", caption, text);
 }
-void NoDownloadList() {}
+void NoDownloadList() {}  // also the job list's redraw
 
 VIEWS gNoViews = {
     .appendLog = NoLog,
@@ -40,6 +40,7 @@ VIEWS gNoViews = {
     .jobRowAdded = NoJobRow,
     .jobRowRedrawn = NoJobRow,
     .jobRowRemoved = NoJobRow,
+    .jobListRedrawn = NoDownloadList,
     .downloadItemAdded = NoDownloadItem,
     .downloadListRedrawn = NoDownloadList,
     .downloadItemRemoved = NoDownloadItem,
@@ -69,6 +70,7 @@ void InstallViews(VIEWS* views)
     FillDefault(views->jobRowAdded, gNoViews.jobRowAdded);
     FillDefault(views->jobRowRedrawn, gNoViews.jobRowRedrawn);
     FillDefault(views->jobRowRemoved, gNoViews.jobRowRemoved);
+    FillDefault(views->jobListRedrawn, gNoViews.jobListRedrawn);
     FillDefault(views->downloadItemAdded, gNoViews.downloadItemAdded);
     FillDefault(views->downloadListRedrawn, gNoViews.downloadListRedrawn);
     FillDefault(views->downloadItemRemoved, gNoViews.downloadItemRemoved);

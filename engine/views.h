@@ -19,9 +19,13 @@ struct VIEWS {
     void (*setStatusPart)(int kind, const char* text, int64_t number);
     void (*setTitle)(const char* title);
     void (*jobRowAdded)(SCANJOB* job);
+    // Called only while the job cannot be removed (see ARCHITECTURE.md, Threads).
     void (*jobRowRedrawn)(SCANJOB* job);
     // Called before the record is released.
     void (*jobRowRemoved)(SCANJOB* job);
+    // Every row of the job list shows its job's current values. Needs no job reference, so
+    // it is safe however the table changes meanwhile.
+    void (*jobListRedrawn)();
     // A transfer has begun: a row for the item at the end of the downloads list.
     void (*downloadItemAdded)(DOWNLOADITEM* item);
     // Every row of the downloads list shows its item's current values.

@@ -5,6 +5,7 @@
 #include "engine/pool.h"
 #include "engine/scheduler.h"
 #include "platform/net.h"
+#include "platform/process.h"
 #include "search/search.h"
 #include "settings/settings.h"
 #include "shell/main_window.h"
@@ -19,6 +20,7 @@ namespace {
 
 constexpr ULONG_PTR kHandOverTag = 13898;
 
+// Start-up failures come before any engine thread runs, so the ordinary exit is safe here.
 [[noreturn]] void Fail(const char* message)
 {
     MessageBoxA(nullptr, message, "Error", MB_OK);
@@ -98,5 +100,5 @@ void Shutdown()
     SaveBookmarkList();
     PostQuitMessage(0);
     StopNetworking();
-    std::exit(0);
+    EndProcess(0);
 }

@@ -20,6 +20,7 @@ enum ViewKind : WPARAM {
     kJobAdded,
     kJobRedrawn,
     kJobRemoved,
+    kJobsRedrawn,
     kDownloadAdded,
     kDownloadsRedrawn,
     kDownloadRemoved,
@@ -59,6 +60,7 @@ VIEWS gWindowViews = {
     .jobRowAdded = [](SCANJOB* job) { Hand(kJobAdded, job); },
     .jobRowRedrawn = [](SCANJOB* job) { Hand(kJobRedrawn, job); },
     .jobRowRemoved = [](SCANJOB* job) { Hand(kJobRemoved, job); },
+    .jobListRedrawn = [] { Hand(kJobsRedrawn, nullptr); },
     .downloadItemAdded = [](DOWNLOADITEM* item) { Hand(kDownloadAdded, item); },
     .downloadListRedrawn = [] { Hand(kDownloadsRedrawn, nullptr); },
     .downloadItemRemoved = [](DOWNLOADITEM* item) { Hand(kDownloadRemoved, item); },
@@ -95,6 +97,7 @@ LRESULT RunViewRequest(WPARAM kind, LPARAM argument)
     case kJobAdded: AddJobRow(reinterpret_cast<SCANJOB*>(argument)); break;
     case kJobRedrawn: RedrawJobRow(reinterpret_cast<SCANJOB*>(argument)); break;
     case kJobRemoved: RemoveJobRow(reinterpret_cast<SCANJOB*>(argument)); break;
+    case kJobsRedrawn: RedrawJobList(); break;
     case kDownloadAdded: AddDownloadRow(reinterpret_cast<DOWNLOADITEM*>(argument)); break;
     case kDownloadsRedrawn: RedrawDownloadRows(); break;
     case kDownloadRemoved: RemoveDownloadRow(reinterpret_cast<DOWNLOADITEM*>(argument)); break;

@@ -189,6 +189,34 @@ def scenario_immediate(out):
     check(time.time() - started < 5, "the immediate stop took too long")
 
 
+def scenario_early_stop(out):
+    """Ctrl-C before anything could finish: while the job waits for its start (the scheduler
+    still idle, or too few threads to ever start it) or while its start page still arrives."""
+    slow = f"http://127.0.0.1:{ports['scripted']}/slow"
+    for at, options in [(0.3, []), (2.0, ["--threads", "5"])]:
+        started = time.time()
+        process = subprocess.Popen(command(*options, "-o", out, slow), stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        first = process.stdout.readline()  # the Added line: Ctrl-C is handled from here on
+        time.sleep(max(0.0, started + at - time.time()))
+        process.send_signal(signal.SIGINT)
+        signalled = time.time()
+        try:
+            stdout, stderr = process.communicate(timeout=15)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            stdout, stderr = process.communicate()
+        took = time.time() - signalled
+        stdout = first + stdout
+        print(f"$ zorvel-cli {' '.join(options)} (Ctrl-C at {at} s) -> {process.returncode} {took:.1f} s later")
+        print(stdout, end="")
+        print(stderr, end="", file=sys.stderr)
+        check(process.returncode == 1, f"{options}: exit status {process.returncode}, expected 1")
+        check(took < 6, f"{options}: ended {took:.1f} s after Ctrl-C")
+        check(re.search(r"^Stopped\s+Image R-1 .*/slow$", stdout, re.M), f"{options}: no Stopped row in the summary")
+        check("Total: 0 files" in stdout, f"{options}: no total line")
+
+
 def main():
     global args
     parser = argparse.ArgumentParser()

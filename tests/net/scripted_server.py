@@ -5,7 +5,9 @@ bodies that break off, lie about their length or never end, silence, odd redirec
 Usage: scripted_server.py PORT_FILE [CERT KEY]
 With a certificate and key it speaks TLS. Listens on 127.0.0.1 on a free port, writes the port into PORT_FILE and serves until killed
 (or for 30 minutes at most). Every request is recorded raw; GET /_requests/NAME answers with
-the last request received for /NAME, so tests can compare the bytes on the wire.
+the last request received for /NAME, so tests can compare the bytes on the wire. Searches are
+also recorded per keyword (GET /_requests/search/KEYWORD, the keyword as encoded in the query),
+so tests that search at the same time never read each other's requests.
 """
 import socket
 import ssl
@@ -88,6 +90,9 @@ def serve(conn, port):
             last_request[path] = raw
             last_request[route] = raw
             request_count[path] = request_count.get(path, 0) + 1
+            if route == "/search":
+                keyword = query_value(path, "q", None) or query_value(path, "p", "")
+                last_request["/search/" + keyword] = raw
 
     send = conn.sendall
     if path.startswith("/_requests/"):

@@ -58,10 +58,11 @@ protected:
         for (auto& host : gSearchHosts) std::snprintf(host, sizeof host, "127.0.0.1:%d", port);
     }
 
-    // The query the scripted server last received for /search.
-    std::string LastQuery()
+    // The query the scripted server last received for /search with this encoded keyword; each
+    // test searches for its own keywords, so tests running side by side stay apart.
+    std::string LastQuery(const std::string& keyword)
     {
-        std::string request = ScriptedText("/_requests/search");
+        std::string request = ScriptedText("/_requests/search/" + keyword);
         return request.substr(4, request.find(" HTTP/1.1") - 4);
     }
 };
@@ -69,7 +70,7 @@ protected:
 TEST_F(Search, GoogleResultsAcrossMoreResult)
 {
     RunSearch("red apple+pie", kEngineGoogle);
-    EXPECT_EQ(LastQuery(), "/search?hl=en&q=red+apple%2bpie&btnG=Google+Search");
+    EXPECT_EQ(LastQuery("red+apple%2bpie"), "/search?hl=en&q=red+apple%2bpie&btnG=Google+Search");
     // Links into the service, further searches, the cache, relative links and files are skipped;
     // the same site twice is listed twice.
     EXPECT_EQ(gSeen.results, (std::vector<std::string>{"G_1 http://site0.example/",
@@ -81,9 +82,9 @@ TEST_F(Search, GoogleResultsAcrossMoreResult)
     EXPECT_EQ(gSeen.clears, 1);
 
     RunMoreResults(kEngineGoogle);
-    EXPECT_EQ(LastQuery(), "/search?hl=en&q=red+apple%2bpie&lr=&sa=N&start=10");
+    EXPECT_EQ(LastQuery("red+apple%2bpie"), "/search?hl=en&q=red+apple%2bpie&lr=&sa=N&start=10");
     RunMoreResults(kEngineGoogle);
-    EXPECT_EQ(LastQuery(), "/search?hl=en&q=red+apple%2bpie&lr=&sa=N&start=20");
+    EXPECT_EQ(LastQuery("red+apple%2bpie"), "/search?hl=en&q=red+apple%2bpie&lr=&sa=N&start=20");
     ASSERT_EQ(gSeen.results.size(), 9u);
     EXPECT_EQ(gSeen.results[3], "G_4 http://site10.example/");  // the numbering goes on
     EXPECT_EQ(gSeen.results[8], "G_9 http://site20.example/");
@@ -97,17 +98,17 @@ TEST_F(Search, GoogleResultsAcrossMoreResult)
 TEST_F(Search, YahooResultsAndSwitchingEngines)
 {
     RunSearch("rock & roll #1", kEngineYahoo);
-    EXPECT_EQ(LastQuery(), "/search?fr=FP-tab-web-t&toggle=1&ei=UTF-8&p=rock+%26+roll+%231");
+    EXPECT_EQ(LastQuery("rock+%26+roll+%231"), "/search?fr=FP-tab-web-t&toggle=1&ei=UTF-8&p=rock+%26+roll+%231");
     EXPECT_EQ(gSeen.results, (std::vector<std::string>{"Y_1 http://site0.example/",
                                                        "Y_2 http://other.example/page.html",
                                                        "Y_3 http://site0.example/"}));
     RunMoreResults(kEngineYahoo);
-    EXPECT_EQ(LastQuery(), "/search?fr=FP-tab-web-t&toggle=1&ei=UTF-8&p=rock+%26+roll+%231&b=11");
+    EXPECT_EQ(LastQuery("rock+%26+roll+%231"), "/search?fr=FP-tab-web-t&toggle=1&ei=UTF-8&p=rock+%26+roll+%231&b=11");
     EXPECT_EQ(gSeen.results[3], "Y_4 http://site11.example/");
 
     // More Result on the other engine fetches its first page for the stored keyword.
     RunMoreResults(kEngineGoogle);
-    EXPECT_EQ(LastQuery(), "/search?hl=en&q=rock+%26+roll+%231&lr=&sa=N&start=0");
+    EXPECT_EQ(LastQuery("rock+%26+roll+%231"), "/search?hl=en&q=rock+%26+roll+%231&lr=&sa=N&start=0");
     EXPECT_EQ(gSeen.results.back(), "G_3 http://site0.example/");
 }
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -18,6 +19,20 @@ namespace {
 int64_t gNow = 1000000;
 int64_t FakeNow() { return gNow; }
 void NoPause(int) {}
+
+// What the user-interface thread does just as the scheduler starts a job: the scheduler reads
+// the clock for the start time, so the clock runs the action once, on the test's thread.
+std::atomic<void (*)()> gAtClock{nullptr};
+std::thread::id gTestThread;
+int64_t ClockWithAction()
+{
+    if (std::this_thread::get_id() == gTestThread)
+        if (void (*action)() = gAtClock.exchange(nullptr)) action();
+    return gNow;
+}
+SCANJOB* gFirstJob = nullptr;
+int gRemoved = -1;
+std::vector<std::string> gLines;
 
 // Jobs that point nowhere (port 1 refuses at once), so the crawl threads the scheduler starts
 // end quickly. Each job is kept busy by a pretend worker counted in nActive, so the test
@@ -236,6 +251,99 @@ TEST_F(Scheduler, UserStopsAndRescan)
     EXPECT_EQ(jobs[1]->nStopMode.load(), kStopNone);
     EXPECT_EQ(jobs[1]->nFound.load() + jobs[1]->nFiles.load() + jobs[1]->nSize.load(), 0);
     EXPECT_EQ(RescanJob(jobs[1]), 0);  // a Queued job has nothing to rescan
+}
+
+// Whatever the user does as a job starts, the start neither overwrites a stop nor touches a
+// freed record: the decision and the change of state are one step under the engine lock.
+TEST_F(Scheduler, StopOrDeleteAsAJobStarts)
+{
+    struct Case {
+        const char* what;
+        void (*action)();
+        int32_t stateAfterPass;
+        int32_t stopMode;
+        int32_t finalState;
+        int removed;
+    } cases[] = {
+        {"Stop Immediately", [] { StopJobImmediately(gFirstJob); }, kJobStopping, kStopImmediate, kJobStopped, -1},
+        {"forced stop or Ctrl-C", [] { StopAllGracefully(); }, kJobStopping, kStopGraceful, kJobStopped, -1},
+        {"Delete", [] { gRemoved = RemoveJob(0); }, kJobProcessing, kStopNone, kJobComplete, 0},
+    };
+    gTestThread = std::this_thread::get_id();
+    SetClockForTest(ClockWithAction);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WaitForCrawlThreads();
+        ResetEngineForTest();
+        jobs.clear();
+        scheduler = SCHEDULER{};
+        gRemoved = -1;
+        AddJobs(1);
+        gFirstJob = jobs[0];
+        gAtClock = c.action;
+        SchedulerPass(scheduler);
+        EXPECT_EQ(gAtClock.load(), nullptr);  // the action ran
+        EXPECT_EQ(gRemoved, c.removed);
+        ASSERT_EQ(JobsSnapshot().size(), 1u);
+        EXPECT_EQ(jobs[0]->nState.load(), c.stateAfterPass);
+        EXPECT_EQ(jobs[0]->nStopMode.load(), c.stopMode);
+        Finish(jobs[0]);
+        SchedulerPass(scheduler);
+        EXPECT_EQ(jobs[0]->nState.load(), c.finalState);
+    }
+}
+
+// The user-interface thread deletes a job that the recount has just finished, while the
+// recount is still reporting: its line must come from what the recount copied, not the record.
+TEST_F(Scheduler, DeleteWhileTheRecountReports)
+{
+    AddJobs(2);
+    SchedulerPass(scheduler);
+    SchedulerPass(scheduler);
+    ASSERT_EQ(States(), (std::vector<int32_t>{kJobProcessing, kJobProcessing}));
+    Finish(jobs[0]);
+    Finish(jobs[1]);
+    static VIEWS views;
+    views = VIEWS{};
+    views.appendLog = [](const char* message) {
+        gLines.emplace_back(message);
+        if (gLines.size() == 1) gRemoved = RemoveJob(1);
+    };
+    gLines.clear();
+    InstallViews(&views);
+    RecountJobStates();
+    EXPECT_EQ(gRemoved, 1);
+    EXPECT_EQ(gLines, (std::vector<std::string>{"Complete ( http://127.0.0.1:1/job0 )",
+                                                "Complete ( http://127.0.0.1:1/job1 )"}));
+    jobs.pop_back();  // released by the delete
+}
+
+// Stops made on another thread while the scheduler is idle (the terminal's Ctrl-C with too few
+// threads to start anything; Stop Immediately on a Complete job) still end Stopped.
+TEST_F(Scheduler, StopsMadeWhileIdleAreFinished)
+{
+    gSettings.nThreads = 10;
+    AddJobs(2);
+    for (SCANJOB* job : jobs) job->nActive = 0;
+    SchedulerPass(scheduler);
+    ASSERT_TRUE(scheduler.idle);
+    StopAllGracefully();
+    SchedulerPass(scheduler);
+    EXPECT_EQ(States(), (std::vector<int32_t>{kJobStopped, kJobStopped}));
+    EXPECT_EQ(Recorded().logLines.back(), "Stopped ( http://127.0.0.1:1/job1 )");
+    EXPECT_TRUE(scheduler.idle);
+
+    gSettings.nThreads = 50;
+    ASSERT_EQ(RescanJob(jobs[0]), 1);
+    SchedulerPass(scheduler);
+    Finish(jobs[0]);
+    SchedulerPass(scheduler);
+    ASSERT_EQ(jobs[0]->nState.load(), kJobComplete);
+    ASSERT_TRUE(scheduler.idle);
+    StopJobImmediately(jobs[0]);
+    SchedulerPass(scheduler);
+    EXPECT_EQ(jobs[0]->nState.load(), kJobStopped);
+    EXPECT_EQ(Recorded().logLines.back(), "Stopped ( http://127.0.0.1:1/job0 )");
 }
 
 TEST(TypedAddress, RulesOfTheAddressBox)
