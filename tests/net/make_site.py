@@ -87,3 +87,11 @@ for name, text in {
     write("chain/" + name, text.encode())
 for name in ("c0", "a1", "a2", "a3", "b1", "b2", "b3"):
     write(f"chain/{name}.jpg", rng.randbytes(rng.randrange(500, 5000)))
+
+# A file with a short name, for a download folder whose path is nearly 255 characters long.
+write("z", rng.randbytes(3000))
+
+# Several files that take seconds each (nginx sends /slow/ at 100 KB/s), fetched side by side.
+write("slow/many.html", "".join(f'<a href="m{i}.jpg">m{i}</a> ' for i in range(4)).encode())
+for i in range(4):
+    write(f"slow/m{i}.jpg", rng.randbytes(300 * 1024))
