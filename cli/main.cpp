@@ -8,6 +8,7 @@
 #include "engine/pool.h"
 #include "engine/scheduler.h"
 #include "engine/size_text.h"
+#include "http/file_download.h"
 #include "links/classify.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -150,6 +151,12 @@ int main(int argc, char** argv)
     }
 
     InstallTerminalViews(ZORVEL_ISATTY(1) != 0);
+    {
+        // Temporary files of runs that ended mid-transfer; this run has none yet.
+        char folder[kFolderSize];
+        GetDownloadFolder(folder);
+        SweepLeftoverParts(folder, true);
+    }
 
     if (!options.search.empty()) {
         if (!options.googleHost.empty())

@@ -2,6 +2,7 @@
 
 #include "engine/download_list.h"
 #include "engine/job_table.h"
+#include "engine/log_entry.h"
 #include "engine/scan_job.h"
 #include "http/exchange.h"
 #include "http/file_name.h"
@@ -14,8 +15,14 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 namespace {
+
+// Room for a temporary path: its name may be longer than a short final name, and the final
+// path alone decides whether a file fits the 255-character budget.
+constexpr int kTempNameSize = 40;
+constexpr int kTempPathSize = kFullPathSize + kTempNameSize;
 
 // Names being downloaded now, so that two threads reaching the same name fetch it once.
 // Each downloading thread holds at most one; the pool is far smaller than the table.
@@ -30,7 +37,7 @@ int ReserveName(const char* name)
     for (int i = 0; i < kInFlightSlots; ++i) {
         if (gInFlight[i][0] == '\0') {
             if (free < 0) free = i;
-        } else if (std::strcmp(gInFlight[i], name) == 0) {
+        } else if (SameFileName(gInFlight[i], name)) {
             return -1;
         }
     }
@@ -46,12 +53,28 @@ void ReleaseName(int slot)
 
 std::atomic<unsigned> gTempCounter{0};
 
-// A temporary name in the download folder, of fixed short length whatever the final name.
-bool MakeTempPath(const char* folder, char (&path)[kFullPathSize])
+// The process id in a temporary name ".zorvel-<pid>-<n>.part"; false for any other name.
+bool TempNameProcess(const char* name, int* pid)
 {
-    char name[64];
-    std::snprintf(name, sizeof name, ".zorvel-%d-%u.part", CurrentProcessId(), gTempCounter.fetch_add(1));
-    return MakeFullPath(folder, name, path);
+    constexpr char kPrefix[] = ".zorvel-";
+    if (std::strncmp(name, kPrefix, sizeof kPrefix - 1) != 0) return false;
+    const char* c = name + sizeof kPrefix - 1;
+    long long value = 0;
+    const char* digits = c;
+    for (; *c >= '0' && *c <= '9' && c - digits < 10; ++c) value = value * 10 + (*c - '0');
+    if (c == digits || *c != '-' || value > INT32_MAX) return false;
+    const char* counter = ++c;
+    while (*c >= '0' && *c <= '9') ++c;
+    if (c == counter || std::strcmp(c, ".part") != 0) return false;
+    *pid = static_cast<int>(value);
+    return true;
+}
+
+uint32_t FolderHash(const char* folder)
+{
+    uint32_t hash = 2166136261u;
+    for (; *folder != '\0'; ++folder) hash = (hash ^ static_cast<unsigned char>(*folder)) * 16777619u;
+    return hash == 0 ? 1 : hash;
 }
 
 // Content-Length as a count: decimal digits only, nothing else.
@@ -130,8 +153,9 @@ struct Download {
     SCANJOB* job;
     const AddressRecord& address;
     int slot = -1;
+    char name[kFileNameSize] = {};
     char path[kFullPathSize] = {};
-    char tempPath[kFullPathSize] = {};
+    char tempPath[kTempPathSize] = {};
     PlatformFile file;
     CONNECTION connection;
     DOWNLOADITEM* item = nullptr;
@@ -157,11 +181,35 @@ struct Download {
         return 0;
     }
 
+    // Creates the temporary file. A name taken already (by a process of the same id that
+    // ended without cleaning up) is passed over for the next one.
+    bool CreateTempFile(const char* folder)
+    {
+        char why[kFileErrorSize] = "the temporary path is too long";
+        for (int attempt = 0; attempt < 8; ++attempt) {
+            char tempName[kTempNameSize];
+            std::snprintf(tempName, sizeof tempName, ".zorvel-%d-%u.part", CurrentProcessId(), gTempCounter.fetch_add(1));
+            if (!MakeFullPath(folder, tempName, tempPath, sizeof tempPath)) break;
+            file = CreateNewFile(tempPath);
+            if (IsOpen(file)) return true;
+            LastFileError(why);
+            if (!PathExists(tempPath)) break;
+        }
+        tempPath[0] = '\0';
+        LogFormat("Can't save %s: %s", name, why);
+        return false;
+    }
+
     int Publish()
     {
+        char why[kFileErrorSize] = {};
         bool ok = FlushFile(file);
         ok = CloseFile(file) && ok;
-        if (!ok || !PublishNoClobber(tempPath, path)) return Fail(kDownloadFailed);
+        if (!ok) LastFileError(why);
+        if (!ok || !PublishNoClobber(tempPath, path, why)) {
+            LogFormat("Can't save %s: %s", name, why);
+            return Fail(kDownloadFailed);
+        }
         job->nFiles.fetch_add(1);
         gCounters.nFilesDownloaded.fetch_add(1);
         item->nState.store(kDownloadComplete);
@@ -192,19 +240,35 @@ int Download::ResumeDownload()
 
 }  // namespace
 
+void SweepLeftoverParts(const char* folder, bool ownAreLeftovers)
+{
+    int removed = 0;
+    for (const std::string& entry : FolderEntryNames(folder)) {
+        int pid = 0;
+        if (!TempNameProcess(entry.c_str(), &pid)) continue;
+        if (pid == CurrentProcessId() ? !ownAreLeftovers : IsZorvelProcessRunning(pid)) continue;
+        char path[kTempPathSize];
+        if (MakeFullPath(folder, entry.c_str(), path, sizeof path) && DeletePath(path)) ++removed;
+    }
+    if (removed > 0) LogFormat("Removed %d unfinished download(s) of an ended run from %s", removed, folder);
+}
+
 int DownloadFile(SCANJOB* job, const AddressRecord& address)
 {
     Download d(job, address);
-    char name[kFileNameSize];
-    MakeFileName(address.host, address.path, name);
+    MakeFileName(address.host, address.path, d.name);
     // One reading of the folder for the whole download: the final and the temporary file lie together.
     char folder[kFolderSize];
     GetDownloadFolder(folder);
-    if (!MakeFullPath(folder, name, d.path) || PathExists(d.path)) return 0;
-    d.slot = ReserveName(name);
-    if (d.slot < 0 || !MakeTempPath(folder, d.tempPath)) return 0;
-    d.file = CreateNewFile(d.tempPath);
-    if (!IsOpen(d.file)) return 0;
+    if (!MakeFullPath(folder, d.name, d.path)) {
+        LogFormat("Can't save %s: its path would pass 255 characters", d.name);
+        return 0;
+    }
+    if (PathExists(d.path)) return 0;
+    uint32_t folderHash = FolderHash(folder);
+    if (job->dwSweptFolder.exchange(folderHash) != folderHash) SweepLeftoverParts(folder, false);
+    d.slot = ReserveName(d.name);
+    if (d.slot < 0 || !d.CreateTempFile(folder)) return 0;
 
     // The address as the downloads list shows it, cut to 149 characters.
     char display[kFileNameSize];

@@ -11,4 +11,12 @@ struct DOWNLOADITEM;
 // another thread is fetching now) is skipped without a request. The bytes go to a temporary
 // file that takes the final name only when complete, and never replaces a file; every
 // failure and stop deletes it.
+// A path that would pass 255 characters, and a file that cannot be created or published, is
+// refused with one log line. Before a job's first download into a folder, that folder is
+// cleared of leftover temporary files.
 int DownloadFile(SCANJOB* job, const AddressRecord& address);
+
+// Deletes the temporary files ".zorvel-<pid>-<n>.part" in `folder` whose process is no
+// running Zorvel program; files of this process only when `ownAreLeftovers` (at start-up,
+// when none of its own exist yet). A file of any other name is never touched.
+void SweepLeftoverParts(const char* folder, bool ownAreLeftovers);

@@ -89,7 +89,9 @@ int FetchPage(const std::atomic<int32_t>& stopMode, AddressRecord* address, char
 
     char location[500];
     AddressRecord target;
-    if (!FindHeader(head, "Location", location, sizeof location) || !RedirectTarget(location, *address, &target))
+    // An empty value names no target: it fails like a missing Location.
+    if (!FindHeader(head, "Location", location, sizeof location) || location[0] == '\0' ||
+        !RedirectTarget(location, *address, &target))
         return 0;
     *address = target;
     return FetchPageOnce(stopMode, *address, page);

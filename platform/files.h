@@ -4,14 +4,21 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #if defined(_WIN32)
 inline constexpr char kPathSeparator = '\\';
 inline constexpr const char* kTextLineEnd = "\r\n";
+inline constexpr bool kFileNamesIgnoreCase = true;
 #else
 inline constexpr char kPathSeparator = '/';
 inline constexpr const char* kTextLineEnd = "\n";
+inline constexpr bool kFileNamesIgnoreCase = false;
 #endif
+
+// A short reason why a file operation failed, for a log line.
+inline constexpr size_t kFileErrorSize = 100;
 
 // True when a file or a folder of that path exists.
 bool PathExists(const char* path);
@@ -37,14 +44,43 @@ bool FlushFile(PlatformFile file);
 bool CloseFile(PlatformFile& file);
 bool DeletePath(const char* path);
 
-// Gives the complete file `from` the name `to` only if no file of that name exists.
-// On success `from` is gone; on failure both stay as they were.
-bool PublishNoClobber(const char* from, const char* to);
+// The system's text for the error of the last failed call of this thread (CreateNewFile...).
+void LastFileError(char (&why)[kFileErrorSize]);
+
+// Gives the complete file `from` the name `to` only if no file of that name exists, on any
+// file system that can hold the download folder. On success `from` is gone; on failure
+// `from` stays, no file of another program is touched, and `why` says what went wrong.
+// POSIX tries in turn: an atomic rename that refuses to replace (renameat2 with
+// RENAME_NOREPLACE); a hard link, then removing `from`; and where neither exists (old
+// kernels, some FUSE and network mounts) it claims `to` with an exclusive create and renames
+// `from` over that empty claim, which is its own. Only a crash between those two calls can
+// then leave an empty file under `to`.
+bool PublishNoClobber(const char* from, const char* to, char (&why)[kFileErrorSize]);
+
+#if !defined(_WIN32)
+// The calls a POSIX publish may try, each returning 0 or -1 with errno set. Tests replace
+// them to play a file system that lacks one, or whose removal fails.
+struct PUBLISHCALLS {
+    int (*renameNoReplace)(const char* from, const char* to);
+    int (*link)(const char* from, const char* to);
+    int (*unlink)(const char* path);
+};
+// nullptr puts the real calls back.
+void SetPublishCallsForTest(const PUBLISHCALLS* calls);
+#endif
+
+// The names of the entries of `folder` ("." and ".." left out); empty when it cannot be read.
+std::vector<std::string> FolderEntryNames(const char* folder);
 
 // Renames `from` to `to`, replacing a file of that name in one step.
 bool RenameReplacing(const char* from, const char* to);
 
 int CurrentProcessId();
+
+// False only when no process `pid` runs, or the one that does is no Zorvel program (its
+// name does not start with "zorvel" in any case), so a file named after it is a leftover.
+// When the answer cannot be known the process counts as running.
+bool IsZorvelProcessRunning(int pid);
 
 // The temporary name that ReplaceFileContents uses for `path`: the path, the process id, ".tmp".
 bool TempPathFor(const char* path, char* out, size_t size);

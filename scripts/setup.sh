@@ -15,6 +15,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   wine wine64 wine32:i386
   xvfb xauth imagemagick nginx-light nsis
+  dosfstools
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "engine/log_entry.h"
 #include "engine/pool.h"
 #include "engine/scheduler.h"
+#include "http/file_download.h"
 #include "platform/net.h"
 #include "platform/process.h"
 #include "search/search.h"
@@ -76,6 +77,10 @@ void StartUp(HINSTANCE instance, const char* commandTail)
     RegCloseKey(key);
 
     LoadSettings();
+    // Temporary files of runs that ended mid-transfer; this run has none yet.
+    char folder[kFolderSize];
+    GetDownloadFolder(folder);
+    SweepLeftoverParts(folder, true);
     StartPool();
     StartScheduler();
 }

@@ -21,6 +21,10 @@ ports = {}
 failures = []
 
 
+class Skip(Exception):
+    """The machine cannot run this scenario; CTest shows it as skipped."""
+
+
 def check(condition, message):
     if not condition:
         failures.append(message)
@@ -217,6 +221,83 @@ def scenario_early_stop(out):
         check("Total: 0 files" in stdout, f"{options}: no total line")
 
 
+def whole_or_temporary(folder, bad):
+    """Adds to `bad` every file under a final name whose bytes differ from the served file."""
+    for name in saved(folder):
+        if name.endswith(".part"):
+            continue
+        try:
+            with open(os.path.join(folder, name), "rb") as f:
+                if f.read() != served(name):
+                    bad.add(name)
+        except FileNotFoundError:
+            pass
+
+
+def watch(process, folder, bad, until, timeout):
+    """Checks the folder every 20 ms while `process` runs, until `until()` holds (bounded)."""
+    deadline = time.time() + timeout
+    while process.poll() is None and time.time() < deadline and not until():
+        whole_or_temporary(folder, bad)
+        time.sleep(0.02)
+
+
+def parts(folder):
+    return [n for n in os.listdir(folder) if n.endswith(".part")]
+
+
+def scenario_killed(out):
+    # A run killed in the middle of slow downloads leaves temporary files but never a cut-off
+    # file under a final name; the next run sweeps them and saves every file whole.
+    slow = [f"slow/m{i}.jpg" for i in range(4)]
+    bad = set()
+    killed = subprocess.Popen(command("-o", local_path(out), site("/slow/many.html")), stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # The files come one after another: kill once one is saved and the next is under way.
+    watch(killed, out, bad, lambda: parts(out) and len(saved(out)) >= 2, 30)
+    time.sleep(0.5)
+    killed.kill()
+    killed.wait(timeout=10)
+    check(len(parts(out)) == 1 and len(saved(out)) >= 2, f"the killed run left {saved(out)}")
+    whole_or_temporary(out, bad)
+
+    second = subprocess.Popen(command("-o", local_path(out), site("/slow/many.html")), stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    own = f".zorvel-{second.pid}-"
+    watch(second, out, bad, lambda: any(n.startswith(own) for n in parts(out)), 20)
+    # A third run starting beside the second must leave the second's temporary files alone.
+    third = run("-d", "2", "-o", out, site("/chain/index.html"))
+    check(third.returncode == 0, f"third run: exit status {third.returncode}")
+    watch(second, out, bad, lambda: False, 60)
+    print(second.communicate(timeout=30)[0], end="")
+    check(second.returncode == 0, f"second run: exit status {second.returncode}")
+    check(not bad, f"cut-off files under final names: {sorted(bad)}")
+    expect_files(out, slow + ["chain/c0.jpg", "chain/a1.jpg", "chain/a2.jpg", "chain/b1.jpg", "chain/b2.jpg"])
+
+
+def scenario_fat(out):
+    # A download folder on a FAT volume, which has no hard links.
+    if os.geteuid() != 0 or not shutil.which("mkfs.vfat"):
+        raise Skip("needs root and mkfs.vfat (dosfstools) to mount a FAT image")
+    image = out + ".img"
+    with open(image, "wb") as f:
+        f.truncate(16 * 1024 * 1024)
+    subprocess.run(["mkfs.vfat", image], check=True, capture_output=True)
+    volume = out + "-fat"
+    os.mkdir(volume)
+    mounted = subprocess.run(["mount", "-o", "loop", image, volume], capture_output=True, text=True)
+    if mounted.returncode != 0:
+        raise Skip(f"cannot mount a FAT image here: {mounted.stderr.strip()}")
+    try:
+        for attempt in range(2):  # the second run finds every file saved and leaves nothing behind
+            result = run("-d", "2", "-o", volume, site("/chain/index.html"))
+            check(result.returncode == 0, f"run {attempt + 1}: exit status {result.returncode}")
+            expect_files(volume, ["chain/c0.jpg", "chain/a1.jpg", "chain/a2.jpg", "chain/b1.jpg", "chain/b2.jpg"])
+        check("Can't save" not in result.stdout, "a file was refused")
+    finally:
+        subprocess.run(["umount", volume], capture_output=True)
+
+
 def main():
     global args
     parser = argparse.ArgumentParser()
@@ -234,6 +315,9 @@ def main():
     os.mkdir(out)
     try:
         globals()["scenario_" + args.scenario](out)
+    except Skip as reason:
+        print(f"{args.scenario}: skipped: {reason}")
+        return 77
     finally:
         shutil.rmtree(work, ignore_errors=True)
     if failures:

@@ -2,6 +2,7 @@
 #include "http/file_name.h"
 #include "net_fixture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -13,6 +14,7 @@ protected:
     SCANJOB job{};
     std::mutex itemsLock;
     std::vector<DOWNLOADITEM*> items;
+    std::vector<std::string> logLines;
     VIEWS views{};
     static FileDownload* current;
 
@@ -23,6 +25,10 @@ protected:
         views.downloadItemAdded = [](DOWNLOADITEM* item) {
             std::lock_guard<std::mutex> lock(current->itemsLock);
             current->items.push_back(item);
+        };
+        views.appendLog = [](const char* message) {
+            std::lock_guard<std::mutex> lock(current->itemsLock);
+            current->logLines.emplace_back(message);
         };
         InstallViews(&views);
     }
@@ -42,6 +48,17 @@ protected:
     }
 
     std::string Saved(const std::string& name) const { return ReadWholeFile(folder.File(name)); }
+
+    // A folder inside the test's folder whose path has exactly `length` characters.
+    std::string FolderOfLength(size_t length)
+    {
+        std::string deep = folder.path;
+        while (deep.size() + 2 <= length) deep += std::string(1, kPathSeparator) + "d";
+        deep += std::string(length - deep.size(), 'e');
+        std::filesystem::create_directories(deep);
+        std::snprintf(gSettings.szDownloadFolder, sizeof gSettings.szDownloadFolder, "%s", deep.c_str());
+        return deep;
+    }
     int32_t LastState() const { return items.empty() ? -1 : items.back()->nState.load(); }
 };
 FileDownload* FileDownload::current = nullptr;
@@ -202,6 +219,50 @@ TEST_F(FileDownload, TwoThreadsSaveOneNameOnce)
     EXPECT_EQ(job.nFiles.load(), 1);
     EXPECT_EQ(FolderFiles(), std::vector<std::string>{"127.0.0.1+files+large.bin"});
     EXPECT_EQ(Saved("127.0.0.1+files+large.bin"), ReadWholeFile(servers.root + "/files/large.bin"));
+}
+
+TEST_F(FileDownload, LongFolderTakesEveryFinalPathThatFits)
+{
+    // "127.0.0.1+z" has 11 characters: beside a folder of 240 the final path has 252, while a
+    // temporary name would make it longer than 255.
+    std::string deep = FolderOfLength(240);
+    ASSERT_EQ(Download(servers.nginx, "/z"), 1);
+    EXPECT_EQ(ReadWholeFile(deep + kPathSeparator + "127.0.0.1+z"), ReadWholeFile(servers.root + "/z"));
+    EXPECT_TRUE(logLines.empty());
+
+    // 244 + 1 + 11 = 256: refused before any request, with one log line.
+    FolderOfLength(244);
+    EXPECT_EQ(Download(servers.scripted, "/z"), 0);
+    EXPECT_EQ(ScriptedText("/_count/z"), "0");
+    EXPECT_EQ(logLines, std::vector<std::string>{"Can't save 127.0.0.1+z: its path would pass 255 characters"});
+    EXPECT_EQ(items.size(), 1u);
+}
+
+TEST_F(FileDownload, LeftoverTemporaryFilesOfEndedRunsAreSwept)
+{
+    const std::string own = std::to_string(CurrentProcessId());
+    const std::vector<std::string> leftovers = {".zorvel-2000000000-3.part"};  // no process has that id
+    std::vector<std::string> kept = {
+        ".zorvel-" + own + "-7.part",  // this process's: in flight, as far as a job knows
+        ".zorvel-2000000000-3.part.jpg", "zorvel-2000000000-3.part", ".zorvel--3.part", ".zorvel-2000000000-.part",
+        ".zorvel-x-3.part", "a.part",
+    };
+    for (const std::string& name : leftovers) WriteWholeFile(folder.File(name), "left");
+    for (const std::string& name : kept) WriteWholeFile(folder.File(name), "kept");
+
+    // The job's first download into the folder sweeps it.
+    ASSERT_EQ(Download(servers.scripted, "/sized/10"), 1);
+    kept.push_back("127.0.0.1+sized+10");
+    std::vector<std::string> names = FolderFiles();
+    std::sort(names.begin(), names.end());
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(names, kept);
+
+    // At start-up this process has no download yet: its own id marks a leftover of an
+    // earlier process that had the same id.
+    SweepLeftoverParts(folder.path.c_str(), true);
+    EXPECT_FALSE(PathExists(folder.File(".zorvel-" + own + "-7.part").c_str()));
+    EXPECT_EQ(FolderFiles().size(), kept.size() - 1);
 }
 
 TEST_F(FileDownload, PathTooLongIsRefused)

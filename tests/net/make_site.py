@@ -138,3 +138,11 @@ for name in ("t1", "t2", "sub/t3", "t4"):
 write("mixed/index.html", f"""<a href="{secure}t1.jpg">t1</a> <a href="{secure}t2.jpg">t2</a>
 <a href="local.jpg">local</a>""".encode())
 write("mixed/local.jpg", rng.randbytes(3000))
+
+# A file with a short name, for a download folder whose path is nearly 255 characters long.
+write("z", rng.randbytes(3000))
+
+# Several files that take seconds each (nginx sends /slow/ at 100 KB/s), fetched side by side.
+write("slow/many.html", "".join(f'<a href="m{i}.jpg">m{i}</a> ' for i in range(4)).encode())
+for i in range(4):
+    write(f"slow/m{i}.jpg", rng.randbytes(300 * 1024))

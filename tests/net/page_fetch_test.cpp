@@ -92,6 +92,8 @@ TEST_F(PageFetch, RedirectCases)
         {servers.scripted, "/dir/relative-location", "/dir/echo-relative"},  // 307, relative target
         {servers.scripted, "/https-location", nullptr},         // another scheme
         {servers.scripted, "/no-location", nullptr},
+        {servers.scripted, "/loc/empty-location", nullptr},  // an empty value is no target
+        {servers.scripted, "/loc/blank-location", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);

@@ -180,6 +180,12 @@ def serve(conn, port):
         send(head("307 Temporary Redirect", ["Location: echo-relative", "Content-Length: 0"]))
     elif path == "/https-location":
         send(head("301 Moved", ["Location: https://127.0.0.1/echo", "Content-Length: 0"]))
+    elif path == "/loc/empty-location":
+        send(head("302 Found", ["Location: ", "Content-Length: 0"]))
+    elif path == "/loc/blank-location":
+        send(head("302 Found", ["Location: \t ", "Content-Length: 0"]))
+    elif path == "/loc/":
+        send(ok(100) + body(100))  # where an empty Location would lead if it were resolved
     elif path == "/no-location":
         send(head("301 Moved", ["Content-Length: 0"]))
     elif path == "/empty":

@@ -34,6 +34,46 @@ TEST(FileName, Cases)
     }
 }
 
+TEST(FileName, DeviceNamesAsWindowsSeesThem)
+{
+    struct Case {
+        const char* host;
+        const char* path;
+        const char* name;
+    } cases[] = {
+        {"Aux.example", "/", "_Aux.example+"},
+        {"LPT6   .example", "/", "_LPT6   .example+"},  // blanks before the first dot are ignored
+        {"com0.x", "/", "_com0.x+"},
+        {"CONIN$.x", "/", "_CONIN$.x+"},
+        {"conout$.x", "/", "_conout$.x+"},
+        {"com\xB9.x", "/", "_com\xB9.x+"},          // superscript one in an 8-bit code page
+        {"LPT\xC2\xB3.x", "/", "_LPT\xC2\xB3.x+"},  // superscript three in UTF-8
+        {"PRN ", "", "_PRN_"},                       // device and blank: the trailing blank goes too
+        {"nul", "", "_nul"},
+        {"nul", "/", "nul+"},                        // "nul+" is no device
+        {"com10.x", "/", "com10.x+"},
+        {"conin.x", "/", "conin.x+"},
+        {"lpt.x", "/", "lpt.x+"},
+        {"comx.x", "/", "comx.x+"},
+        {"com\xB4.x", "/", "com\xB4.x+"},           // an accent, no digit
+        {"x.con", "/", "x.con+"},                    // only the part before the first dot counts
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        char name[kFileNameSize];
+        MakeFileName(c.host, c.path, name);
+        EXPECT_STREQ(name, c.name);
+    }
+}
+
+TEST(FileName, CaseTwinsAreOneNameWhereThePlatformSaysSo)
+{
+    EXPECT_TRUE(SameFileName("h+a.jpg", "h+a.jpg"));
+    EXPECT_FALSE(SameFileName("h+a.jpg", "h+a.jp"));
+    EXPECT_FALSE(SameFileName("h+a.jp", "h+a.jpg"));
+    EXPECT_EQ(SameFileName("H+Pics+A.JPG", "h+pics+a.jpg"), kFileNamesIgnoreCase);
+}
+
 TEST(FileName, CutAt149Characters)
 {
     std::string path = "/" + std::string(300, 'p');
@@ -45,6 +85,14 @@ TEST(FileName, CutAt149Characters)
     MakeFileName(device.c_str(), "/", name);
     EXPECT_EQ(std::string(name).size(), 149u);
     EXPECT_EQ(name[0], '_');
+
+    // The leading "_" pushes the last character out; the new last one must not be a dot or a blank.
+    for (char end : {'.', ' '}) {
+        std::string host = "nul." + std::string(143, 'x') + end + "y";  // 149 characters
+        MakeFileName(host.c_str(), "", name);
+        SCOPED_TRACE(name);
+        EXPECT_EQ(std::string(name), "_nul." + std::string(143, 'x') + "_");
+    }
 }
 
 TEST(FileName, FullPath)

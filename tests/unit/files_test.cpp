@@ -3,8 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -30,20 +36,80 @@ TEST(Files, ExclusiveCreateRefusesAnExistingFile)
     EXPECT_FALSE(DeletePath(path.c_str()));
 }
 
-TEST(Files, PublishNeverReplacesAFile)
+// Publishes into a fresh folder, then onto the name just published: the first gives the
+// file its name, the second must fail and leave both files as they were.
+void ExpectPublishKeepsItsPromise()
 {
     TempDir dir;
     std::string temp = dir.File("x.part"), final = dir.File("x.jpg");
+    char why[kFileErrorSize] = {};
     ASSERT_TRUE(WriteNew(temp, "complete"));
-    ASSERT_TRUE(PublishNoClobber(temp.c_str(), final.c_str()));
+    ASSERT_TRUE(PublishNoClobber(temp.c_str(), final.c_str(), why)) << why;
     EXPECT_FALSE(PathExists(temp.c_str()));
     EXPECT_EQ(ReadWholeFile(final), "complete");
 
     ASSERT_TRUE(WriteNew(temp, "other"));
-    EXPECT_FALSE(PublishNoClobber(temp.c_str(), final.c_str()));
+    EXPECT_FALSE(PublishNoClobber(temp.c_str(), final.c_str(), why));
+    EXPECT_STREQ(why, "a file of that name exists");
     EXPECT_EQ(ReadWholeFile(final), "complete");
     EXPECT_EQ(ReadWholeFile(temp), "other");
 }
+
+TEST(Files, PublishNeverReplacesAFile)
+{
+    ExpectPublishKeepsItsPromise();
+}
+
+#if !defined(_WIN32)
+int NoFlag(const char*, const char*)
+{
+    errno = EINVAL;  // what a kernel or file system without RENAME_NOREPLACE answers
+    return -1;
+}
+int NoHardLinks(const char*, const char*)
+{
+    errno = EPERM;  // FAT, exFAT and many network and FUSE mounts
+    return -1;
+}
+int SystemLink(const char* from, const char* to) { return link(from, to); }
+int SystemUnlink(const char* path) { return unlink(path); }
+int PartStaysBusy(const char* path)
+{
+    if (std::strstr(path, ".part") == nullptr) return unlink(path);
+    errno = EBUSY;
+    return -1;
+}
+
+struct PublishCallsGuard {
+    explicit PublishCallsGuard(const PUBLISHCALLS* calls) { SetPublishCallsForTest(calls); }
+    ~PublishCallsGuard() { SetPublishCallsForTest(nullptr); }
+};
+
+TEST(Files, PublishWithoutNoReplaceRenameOrHardLinks)
+{
+    const PUBLISHCALLS hardLinksOnly = {NoFlag, SystemLink, SystemUnlink};
+    const PUBLISHCALLS neither = {NoFlag, NoHardLinks, SystemUnlink};
+    for (const PUBLISHCALLS* calls : {&hardLinksOnly, &neither}) {
+        SCOPED_TRACE(calls == &neither ? "no hard links" : "hard links");
+        PublishCallsGuard guard(calls);
+        ExpectPublishKeepsItsPromise();
+    }
+}
+
+TEST(Files, PublishFailsWhenTheTemporaryNameCannotBeRemoved)
+{
+    const PUBLISHCALLS calls = {NoFlag, SystemLink, PartStaysBusy};
+    PublishCallsGuard guard(&calls);
+    TempDir dir;
+    std::string temp = dir.File("x.part"), final = dir.File("x.jpg");
+    char why[kFileErrorSize] = {};
+    ASSERT_TRUE(WriteNew(temp, "complete"));
+    EXPECT_FALSE(PublishNoClobber(temp.c_str(), final.c_str(), why));
+    EXPECT_STRNE(why, "");
+    EXPECT_FALSE(PathExists(final.c_str()));  // the second name is taken back
+    EXPECT_EQ(ReadWholeFile(temp), "complete");
+}
+#endif
 
 TEST(Files, ReplaceContentsCreatesAndReplaces)
 {
