@@ -28,9 +28,16 @@ void PushShared(SCANJOB* job, int level, const AddressRecord& link)
     PushJobLink(job, level, link);
 }
 
+// A file of the job's class goes to the job's download queue, which idle pool workers serve
+// while this thread goes on scanning. When no node can be had it is downloaded here.
 void DownloadIfWanted(CRAWLER& c, SCANJOB* job)
 {
-    if (IsFormatExtension(job->nFormat, c.extension)) DownloadFile(job, c.resolved);
+    if (!IsFormatExtension(job->nFormat, c.extension)) return;
+    {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        if (PushJobDownload(job, c.resolved)) return;
+    }
+    if (Running(job)) DownloadFile(job, c.resolved);
 }
 
 }  // namespace

@@ -48,8 +48,47 @@ int TakeNextLink(SCANJOB** taken, AddressRecord* link)
     return -1;
 }
 
+int PushJobDownload(SCANJOB* job, const AddressRecord& file)
+{
+    if (job->nStopMode.load() != kStopNone) return 0;
+    LINKNODE* node = new (std::nothrow) LINKNODE{};
+    if (node == nullptr) return 0;
+    node->link = file;
+    if (job->pDownHead == nullptr)
+        job->pDownHead = node;
+    else
+        job->pDownTail->pNext = node;
+    job->pDownTail = node;
+    job->nDownQueued.fetch_add(1);
+    return 1;
+}
+
+SCANJOB* TakeNextDownload(AddressRecord* file)
+{
+    for (int index = 0, count = JobCount(); index < count; ++index) {
+        SCANJOB* job = JobAt(index);
+        LINKNODE* node = job->pDownHead;
+        if (node == nullptr || job->nState.load() != kJobProcessing) continue;
+        *file = node->link;
+        job->pDownHead = node->pNext;
+        if (job->pDownHead == nullptr) job->pDownTail = nullptr;
+        delete node;
+        job->nDownQueued.fetch_sub(1);
+        return job;
+    }
+    return nullptr;
+}
+
 void DropJobLinks(SCANJOB* job)
 {
+    for (LINKNODE* node = job->pDownHead; node != nullptr;) {
+        LINKNODE* next = node->pNext;
+        delete node;
+        job->nDownQueued.fetch_sub(1);
+        node = next;
+    }
+    job->pDownHead = nullptr;
+    job->pDownTail = nullptr;
     for (int level = 0; level < kLinkLevels; ++level) {
         for (LINKNODE* node = job->pHead[level]; node != nullptr;) {
             LINKNODE* next = node->pNext;

@@ -31,8 +31,15 @@ int PushJobLink(SCANJOB* job, int level, const AddressRecord& link);
 // Takes the oldest link of the lowest level of the first Processing job in table order that
 // has one. Returns its level and sets `job`, or -1 and nullptr.
 int TakeNextLink(SCANJOB** job, AddressRecord* link);
-// Releases every queued link of the job.
+// Releases every queued link and queued download of the job.
 void DropJobLinks(SCANJOB* job);
+
+// The download queue of each job; the caller holds the engine lock.
+// Appends a file to download. 0 when no node could be had, and for a job being stopped.
+int PushJobDownload(SCANJOB* job, const AddressRecord& file);
+// Takes the oldest queued download of the first Processing job in table order that has one.
+// Returns the job, or nullptr.
+SCANJOB* TakeNextDownload(AddressRecord* file);
 
 // The local queue.
 int PushLocalLink(LINKQUEUE* queue, int level, const AddressRecord& link);

@@ -1,6 +1,7 @@
 #include "engine/pool.h"
 
 #include "engine/job_table.h"
+#include "http/file_download.h"
 #include "platform/clock.h"
 #include "settings/settings.h"
 
@@ -12,10 +13,14 @@ int PoolWorkerStep(POOLWORKER& w)
 {
     CRAWLER& c = w.crawler;
     SCANJOB* job = nullptr;
-    int level;
+    int level = -1;
+    bool download = false;
     {
+        // Queued downloads first: they are the work a job's pages have already found.
         std::lock_guard<std::mutex> lock(gEngineLock);
-        level = TakeNextLink(&job, &c.base);
+        job = TakeNextDownload(&c.resolved);
+        download = job != nullptr;
+        if (!download) level = TakeNextLink(&job, &c.base);
         if (job != nullptr) job->nActive.fetch_add(1);
     }
     if (job == nullptr) {
@@ -31,9 +36,11 @@ int PoolWorkerStep(POOLWORKER& w)
     }
 
     if (job->nStopMode.load() != kStopNone) {
-        // A link of a job being stopped: the whole queue goes, the link with it.
+        // Work of a job being stopped: the whole queue goes, the taken link or file with it.
         std::lock_guard<std::mutex> lock(gEngineLock);
         DropJobLinks(job);
+    } else if (download) {
+        DownloadFile(job, c.resolved);
     } else if (FetchPage(job->nStopMode, &c.base, c.page) > 0) {
         ScanPage(c, job, level);
         CrawlLocalLinks(c, job);

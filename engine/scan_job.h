@@ -39,6 +39,11 @@ struct SCANJOB {
     std::atomic<int32_t> nActive; // the crawl thread plus each worker busy with one of its links
     LINKNODE* pHead[kLinkLevels];
     LINKNODE* pTail[kLinkLevels];
+    // Files found and waiting for a pool worker to download them; changed under the engine
+    // lock. A job with queued downloads still has work.
+    LINKNODE* pDownHead;
+    LINKNODE* pDownTail;
+    std::atomic<int32_t> nDownQueued;
     std::atomic<HTABLE*> pVisited;  // only while Processing or Stopping
     std::atomic<int32_t> nStopMode; // StopMode; transfers end their receive loops when it reads 2
     std::atomic<uint32_t> dwSweptFolder;  // hash of the download folder last cleared of leftovers for it; 0 none

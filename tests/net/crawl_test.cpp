@@ -1,6 +1,7 @@
 // Whole crawls run on the test's own thread: the crawl thread's body, then pool-worker rounds
 // until the shared queue is empty, against the generated site on nginx.
 #include "engine/crawler.h"
+#include "engine/job_actions.h"
 #include "engine/pool.h"
 #include "engine/scheduler.h"
 #include "engine/visited_table.h"
@@ -8,6 +9,8 @@
 #include "support/recording_views.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -51,7 +54,7 @@ protected:
     {
         CrawlJob(job);
         EXPECT_EQ(job->nActive.load(), 0);
-        for (int rounds = 0; rounds < 1000 && PoolWorkerStep(*worker) == 0; ++rounds) {
+        for (int rounds = 0; rounds < 100000 && PoolWorkerStep(*worker) == 0; ++rounds) {
         }
         RecountJobStates();
     }
@@ -240,6 +243,46 @@ TEST_F(Crawl, EveryResourceLinkedUnderManySpellingsIsFetchedAndSavedOnce)
                                         {"/docs/images/logo.png", 1},    {"/docs/images/shot.png", 1},
                                         {"/docs/images/feather.png", 1}};
     EXPECT_EQ(Requests("docs"), expected);
+}
+
+TEST_F(Crawl, DownloadsRunOnThePoolAndStopsTreatThemAsTheyTreatPages)
+{
+    // /slow/many.html links four files that take about 3 s each; they are queued by the page's
+    // thread and downloaded by pool workers.
+    struct Case {
+        int32_t mode;
+        std::set<std::string> saved;
+    } cases[] = {
+        {kStopGraceful, {"127.0.0.1+slow+m0.jpg"}},  // the running download finishes, queued ones never start
+        {kStopImmediate, {}},                         // the running one ends too
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        for (const std::string& name : FolderFiles()) std::filesystem::remove(folder.File(name));
+        SCANJOB* job = Start("/slow/many.html?" + std::to_string(c.mode), kFormatImage, 0);
+        CrawlJob(job);
+        EXPECT_EQ(job->nDownQueued.load(), 4);
+        EXPECT_TRUE(Saved().empty());
+        RecountJobStates();  // queued downloads are work: the job is not complete
+        EXPECT_EQ(job->nState.load(), kJobProcessing);
+
+        std::thread busy([this] { PoolWorkerStep(*worker); });
+        for (int i = 0; i < 500 && job->nActive.load() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(job->nDownQueued.load(), 3);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        if (c.mode == kStopGraceful)
+            StopJobGracefully(job);
+        else
+            StopJobImmediately(job);
+        EXPECT_EQ(job->nDownQueued.load(), 0);
+        busy.join();
+        RecountJobStates();
+        EXPECT_EQ(job->nState.load(), kJobStopped);
+        EXPECT_EQ(Saved(), c.saved);
+        ExpectServedBytes();
+        auto second = std::make_unique<POOLWORKER>();
+        EXPECT_EQ(PoolWorkerStep(*second), 1000);  // nothing was left to take
+    }
 }
 
 TEST_F(Crawl, StoppedJobsLinksAreDroppedNotFetched)

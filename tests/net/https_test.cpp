@@ -60,7 +60,7 @@ protected:
         added->nState = kJobProcessing;
         added->nActive = 1;
         CrawlJob(added);
-        for (int rounds = 0; rounds < 1000 && PoolWorkerStep(*worker) == 0; ++rounds) {
+        for (int rounds = 0; rounds < 100000 && PoolWorkerStep(*worker) == 0; ++rounds) {
         }
         RecountJobStates();
         return added;
