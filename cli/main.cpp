@@ -55,6 +55,7 @@ void ApplyOverrides(const CLIOPTIONS& o)
     set(o.sizeLimit, &gSettings.nLimitTotalDownSize);
     set(o.freeSpace, &gSettings.nLimitFreeDiskSpace);
     if (o.imageSrc >= 0) gSettings.bCheckIMGSRC = static_cast<uint8_t>(o.imageSrc);
+    if (o.keepAlive) gSettings.bKeepAlive = 1;
 }
 
 // True once every job has ended, Complete or Stopped.

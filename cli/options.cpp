@@ -27,6 +27,7 @@ const char* const kUsage =
     "      --size-limit MB   stop all jobs past this many MB downloaded (default 1000)\n"
     "      --free-space MB   stop all jobs when the download folder's disk has less free (default 100)\n"
     "      --image-src on|off  take image sources as links in Image jobs (default off)\n"
+    "      --keep-alive      plain http reuses connections too (https always does)\n"
     "      --ca-file FILE    also trust the CA certificates in FILE (PEM) for https; the system's\n"
     "                        store (SSL_CERT_FILE, SSL_CERT_DIR) is always trusted\n"
     "\n"
@@ -82,6 +83,10 @@ bool ParseOptions(int argc, const char* const* argv, CLIOPTIONS* o, std::string*
         }
         if (std::strcmp(arg, "--scan") == 0) {
             o->scanResults = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--keep-alive") == 0) {
+            o->keepAlive = true;
             continue;
         }
         if (i + 1 >= argc) {

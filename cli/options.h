@@ -15,6 +15,7 @@ struct CLIOPTIONS {
     int engine = 0;         // 0 Google, 1 Yahoo
     int pages = 1;          // result pages: the first, then More Result
     bool scanResults = false;
+    bool keepAlive = false;  // plain http reuses connections for this run (https always does)
     std::string googleHost, yahooHost;
     std::string caFile;     // a private CA trusted for this run's https, beside the system's
     bool help = false;

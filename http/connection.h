@@ -24,3 +24,18 @@ int ConnectionSend(CONNECTION& connection, const char* data, int length);
 int ConnectionReceive(CONNECTION& connection, char* buffer, int size);
 // Ends the TLS session, if any, closes the socket and empties the record.
 void CloseServerConnection(CONNECTION& connection);
+// True when a receive would return at once: bytes already here, or the peer's close.
+bool ConnectionReadable(CONNECTION& connection);
+
+// Reused connections. Each thread keeps at most one idle connection per scheme, host and
+// port (and at most two in all), and sends its next request to that server on it. https
+// requests always reuse connections; plain http ones only when the setting bKeepAlive is 1.
+bool KeepsConnections(const AddressRecord& address);
+// Takes this thread's idle connection to the address's server out of its cache; false when
+// there is none, or the one there has been closed meanwhile (it is then closed here too).
+bool TakeIdleConnection(const AddressRecord& address, CONNECTION* connection);
+// Keeps the connection for this thread's next request to the same server and empties the
+// record; the oldest idle connection goes when there would be more than two.
+void KeepIdleConnection(const AddressRecord& address, CONNECTION& connection);
+// Closes every idle connection this thread keeps.
+void CloseIdleConnections();

@@ -77,29 +77,19 @@ uint32_t FolderHash(const char* folder)
     return hash == 0 ? 1 : hash;
 }
 
-// Content-Length as a count: decimal digits only, nothing else.
-bool ParseLength(const char* text, int64_t* size)
-{
-    if (*text < '0' || *text > '9') return false;
-    int64_t value = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) {
-        if (value > (INT64_MAX - 9) / 10) return false;
-        value = value * 10 + (*text - '0');
-    }
-    while (*text == ' ' || *text == '\t') ++text;
-    if (*text != '\0') return false;
-    *size = value;
-    return true;
-}
-
 enum class Outcome { Complete, Short, Stopped, Failed };
+
+// Downloads move their bytes in pieces of this size.
+constexpr int kTransferPiece = 64 * 1024;
 
 // One transfer of the body into the open file: the body-start bytes, then receives of at
 // most the bytes still missing. Never writes more than the item's size; a server that sends
-// more than that fails the transfer.
-Outcome Transfer(CONNECTION& connection, PlatformFile file, SCANJOB* job, DOWNLOADITEM* item, const char* bodyStart,
-                 int bodyStartCount, int64_t* received)
+// more than that fails the transfer. `keeping`: the connection is to stay open after the
+// body; `*reusable` then tells whether it can carry another request.
+Outcome Transfer(CONNECTION& connection, bool keeping, PlatformFile file, SCANJOB* job, DOWNLOADITEM* item,
+                 const char* bodyStart, int bodyStartCount, int64_t* received, bool* reusable)
 {
+    *reusable = false;
     const int64_t size = item->nSize.load();
     int64_t transferred = item->nTransferred.load();
     auto take = [&](const char* bytes, int count) {
@@ -113,15 +103,20 @@ Outcome Transfer(CONNECTION& connection, PlatformFile file, SCANJOB* job, DOWNLO
     };
 
     if (!take(bodyStart, bodyStartCount)) return Outcome::Failed;
-    char chunk[kReceiveChunk];
+    char chunk[kTransferPiece];
     while (transferred < size && job->nStopMode.load(std::memory_order_relaxed) != 2) {
         int64_t missing = size - transferred;
-        int count = ConnectionReceive(connection, chunk, missing < kReceiveChunk ? static_cast<int>(missing) : kReceiveChunk);
+        int count = ConnectionReceive(connection, chunk, missing < kTransferPiece ? static_cast<int>(missing) : kTransferPiece);
         if (count <= 0) break;
         if (!take(chunk, count)) return Outcome::Failed;
     }
     if (transferred == size) {
-        // All announced bytes are here; a further byte means the server lied about the size.
+        // All announced bytes are here; a further byte means the server lied about the size. On
+        // a connection that stays open nothing more may be waiting.
+        if (keeping && !ConnectionReadable(connection)) {
+            *reusable = true;
+            return Outcome::Complete;
+        }
         char extra;
         return ConnectionReceive(connection, &extra, 1) > 0 ? Outcome::Failed : Outcome::Complete;
     }
@@ -231,8 +226,10 @@ int Download::ResumeDownload()
 
     item->nState.store(kDownloadTransferring);
     int64_t received = 0;
-    Outcome outcome = Transfer(connection, file, job, item, bodyStart, bodyStartCount, &received);
-    CloseServerConnection(connection);
+    bool reusable = false;
+    Outcome outcome = Transfer(connection, KeepsConnections(address) && ResponseKeepsConnection(head), file, job, item,
+                               bodyStart, bodyStartCount, &received, &reusable);
+    EndExchange(address, head, connection, reusable);
     CountBytes(job, received);
     if (outcome == Outcome::Complete) return Publish();
     return Fail(job->nStopMode.load() == 2 ? kDownloadStopped : kDownloadFailed);
@@ -284,7 +281,7 @@ int DownloadFile(SCANJOB* job, const AddressRecord& address)
 
     char lengthText[20];
     int64_t size = 0;
-    if (!FindHeader(head, "Content-Length", lengthText, sizeof lengthText) || !ParseLength(lengthText, &size) ||
+    if (!FindHeader(head, "Content-Length", lengthText, sizeof lengthText) || !ParseContentLength(lengthText, &size) ||
         size < static_cast<int64_t>(gSettings.nDownSizeLimit) * 1024)
         return d.Fail(kDownloadFailed);
 
@@ -293,8 +290,10 @@ int DownloadFile(SCANJOB* job, const AddressRecord& address)
     d.item->nSize.store(size);
 
     int64_t received = 0;
-    Outcome outcome = Transfer(d.connection, d.file, job, d.item, bodyStart, bodyStartCount, &received);
-    CloseServerConnection(d.connection);
+    bool reusable = false;
+    Outcome outcome = Transfer(d.connection, KeepsConnections(address) && ResponseKeepsConnection(head), d.file, job,
+                               d.item, bodyStart, bodyStartCount, &received, &reusable);
+    EndExchange(address, head, d.connection, reusable);
     CountBytes(job, received);
     switch (outcome) {
     case Outcome::Complete: return d.Publish();

@@ -1,5 +1,6 @@
 #include "http/page_fetch.h"
 
+#include "http/chunked.h"
 #include "http/exchange.h"
 #include "platform/net.h"
 
@@ -21,19 +22,53 @@ bool IsRedirect(int status)
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-// Reads a 200 body into the page buffer: the body-start bytes, then chunks while they fit.
-int ReadBody(CONNECTION& connection, const std::atomic<int32_t>& stopMode, const char* bodyStart, int bodyStartCount,
-             char* page)
+// Reads a 200 body into the page buffer, framed by its Content-Length, by chunks (decoded:
+// the chunk lines are not page text) or by the close: the body-start bytes, then each
+// receive's bytes while they fit below the cap. `*complete` tells whether the body was read
+// to its end, so that the connection could carry another request.
+int ReadBody(CONNECTION& connection, const std::atomic<int32_t>& stopMode, const char* head, const char* bodyStart,
+             int bodyStartCount, char* page, bool* complete)
 {
-    int stored = bodyStartCount;  // at most one receive chunk, far below the page size
-    std::memcpy(page, bodyStart, static_cast<size_t>(stored));
+    int64_t length = 0;
+    const BodyFraming framing = ResponseFraming(head, &length);
+    CHUNKDECODER decoder;
+    int64_t consumed = 0;  // body bytes as they came, chunk lines included
+    int stored = 0;
+    bool ended = false;
+    bool fits = true;
+    // One piece of the body as received; false once the body has ended or went wrong.
+    auto take = [&](const char* data, int count) {
+        char decoded[kReceiveChunk];
+        if (framing == kFramedByChunks) {
+            int used = 0, out = 0;
+            int result = FeedChunked(decoder, data, count, decoded, &out, &used);
+            if (result == kChunkedError || (result == kChunkedDone && used != count)) return false;
+            ended = result == kChunkedDone;
+            data = decoded;
+            count = out;
+        } else if (framing == kFramedByLength) {
+            if (consumed + count > length) return false;  // more than announced: out of step
+            consumed += count;
+            ended = consumed == length;
+        }
+        if (stored + count >= kPageBufferSize) {
+            fits = false;
+            return false;
+        }
+        std::memcpy(page + stored, data, static_cast<size_t>(count));
+        stored += count;
+        return !ended;
+    };
+
+    bool more = take(bodyStart, bodyStartCount) || (bodyStartCount == 0 && !ended);
+    if (framing == kFramedByLength && length == 0) ended = true, more = false;
     char chunk[kReceiveChunk];
-    while (stopMode.load(std::memory_order_relaxed) != 2) {
+    while (more && stopMode.load(std::memory_order_relaxed) != 2) {
         int received = ConnectionReceive(connection, chunk, sizeof chunk);
-        if (received <= 0 || stored + received >= kPageBufferSize) break;
-        std::memcpy(page + stored, chunk, static_cast<size_t>(received));
-        stored += received;
+        if (received <= 0) break;
+        more = take(chunk, received);
     }
+    *complete = ended && fits;
     page[stored] = '\0';
     return stored;
 }
@@ -65,8 +100,9 @@ int FetchPageOnce(const std::atomic<int32_t>& stopMode, const AddressRecord& add
     CONNECTION connection;
     if (!OpenExchange(address, 0, head, bodyStart, &bodyStartCount, &connection)) return 0;
     int stored = 0;
-    if (StatusCode(head) == 200) stored = ReadBody(connection, stopMode, bodyStart, bodyStartCount, page);
-    CloseServerConnection(connection);
+    bool complete = false;
+    if (StatusCode(head) == 200) stored = ReadBody(connection, stopMode, head, bodyStart, bodyStartCount, page, &complete);
+    EndExchange(address, head, connection, complete);
     return stored;
 }
 
@@ -80,8 +116,9 @@ int FetchPage(const std::atomic<int32_t>& stopMode, AddressRecord* address, char
 
     int status = StatusCode(head);
     if (status == 200) {
-        int stored = ReadBody(connection, stopMode, bodyStart, bodyStartCount, page);
-        CloseServerConnection(connection);
+        bool complete = false;
+        int stored = ReadBody(connection, stopMode, head, bodyStart, bodyStartCount, page, &complete);
+        EndExchange(*address, head, connection, complete);
         return stored;
     }
     CloseServerConnection(connection);

@@ -72,6 +72,52 @@ const char* NextHeaderLine(const char* position, char (&line)[kHeaderLineSize])
     return *end == '\n' ? end + 1 : end;
 }
 
+bool ParseContentLength(const char* text, int64_t* size)
+{
+    if (*text < '0' || *text > '9') return false;
+    int64_t value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        if (value > (INT64_MAX - 9) / 10) return false;
+        value = value * 10 + (*text - '0');
+    }
+    while (*text == ' ' || *text == '\t') ++text;
+    if (*text != '\0') return false;
+    *size = value;
+    return true;
+}
+
+namespace {
+
+bool HoldsWordNoCase(const char* text, const char* word)
+{
+    size_t n = std::strlen(word);
+    for (; *text != '\0'; ++text) {
+        size_t i = 0;
+        while (i < n && text[i] != '\0' && (text[i] | 0x20) == word[i]) ++i;
+        if (i == n) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+BodyFraming ResponseFraming(const char* head, int64_t* length)
+{
+    char value[kHeaderLineSize];
+    if (FindHeader(head, "Transfer-Encoding", value, sizeof value) && HoldsWordNoCase(value, "chunked"))
+        return kFramedByChunks;
+    if (FindHeader(head, "Content-Length", value, sizeof value) && ParseContentLength(value, length))
+        return kFramedByLength;
+    return kFramedByClose;
+}
+
+bool ResponseKeepsConnection(const char* head)
+{
+    if (std::strncmp(head, "HTTP/1.1 ", 9) != 0) return false;
+    char value[kHeaderLineSize];
+    return !FindHeader(head, "Connection", value, sizeof value) || !HoldsWordNoCase(value, "close");
+}
+
 int StatusCode(const char* head)
 {
     char line[kHeaderLineSize];

@@ -3,6 +3,8 @@
 
 #include "http/connection.h"
 
+#include <cstdint>
+
 inline constexpr int kHeadBufferSize = 5000;
 inline constexpr int kHeadLimit = 4999;   // a head of this many bytes or more is refused
 inline constexpr int kHeaderLineSize = 1000;
@@ -34,6 +36,17 @@ const char* NextHeaderLine(const char* position, char (&line)[kHeaderLineSize]);
 
 // The three digits after the version text of the status line; 0 when there are none.
 int StatusCode(const char* head);
+
+// Content-Length as a count: decimal digits only, then blanks or tabs at most.
+bool ParseContentLength(const char* text, int64_t* size);
+
+// How a response's body ends.
+enum BodyFraming { kFramedByClose, kFramedByLength, kFramedByChunks };
+// The framing of the head's body, and for kFramedByLength its length.
+BodyFraming ResponseFraming(const char* head, int64_t* length);
+// True when the response leaves its connection open for another request: an HTTP/1.1 answer
+// without "Connection: close".
+bool ResponseKeepsConnection(const char* head);
 
 // Finds the first header line named `name` (any letter case, followed by ":"), and copies
 // its value (after the colon and any blanks or tabs) into `value`, cut to valueSize - 1

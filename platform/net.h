@@ -25,6 +25,9 @@ int SendAll(Socket socket, const char* data, int length);
 // One receive of at most `size` bytes: the count, or 0 or less when the peer closed, an
 // error happened or nothing came within the receive timeout.
 int Receive(Socket socket, char* buffer, int size);
+// True when a receive on the socket would return at once (bytes, or the peer's close),
+// without waiting. An idle connection that is readable has been closed or is out of step.
+bool SocketReadable(Socket socket);
 // Closes the socket if there is one and sets it to 0.
 void CloseConnection(Socket& socket);
 

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -82,6 +83,12 @@ int Receive(Socket socket, char* buffer, int size)
         if (n < 0 && errno == EINTR) continue;
         return static_cast<int>(n);
     }
+}
+
+bool SocketReadable(Socket socket)
+{
+    pollfd entry{static_cast<int>(socket), POLLIN, 0};
+    return poll(&entry, 1, 0) != 0;
 }
 
 void CloseConnection(Socket& socket)

@@ -64,6 +64,15 @@ int Receive(Socket socket, char* buffer, int size)
     return recv(static_cast<SOCKET>(socket), buffer, size, 0);
 }
 
+bool SocketReadable(Socket socket)
+{
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(static_cast<SOCKET>(socket), &readable);
+    timeval now{0, 0};
+    return select(0, &readable, nullptr, nullptr, &now) != 0;
+}
+
 void CloseConnection(Socket& socket)
 {
     if (socket == 0) return;

@@ -27,6 +27,9 @@ int TlsSendAll(TLSSESSION* session, const char* data, int length);
 // peer closed, an error happened or nothing came within the socket's receive timeout.
 int TlsReceive(TLSSESSION* session, char* buffer, int size);
 
+// Application bytes already decrypted and waiting to be received (0 when none).
+int TlsPending(TLSSESSION* session);
+
 // Ends the session (a close alert is sent where the connection still allows it) and frees
 // it; sets it to nullptr. The socket is not closed.
 void TlsEnd(TLSSESSION*& session);

@@ -117,6 +117,11 @@ int TlsReceive(TLSSESSION* session, char* buffer, int size)
     return n;
 }
 
+int TlsPending(TLSSESSION* session)
+{
+    return SSL_pending(session->ssl);
+}
+
 void TlsEnd(TLSSESSION*& session)
 {
     if (session == nullptr) return;

@@ -20,6 +20,11 @@ int TlsReceive(TLSSESSION*, char*, int)
     return -1;
 }
 
+int TlsPending(TLSSESSION*)
+{
+    return 0;
+}
+
 void TlsEnd(TLSSESSION*& session)
 {
     session = nullptr;

@@ -29,7 +29,7 @@ void SetDownloadFolder(const char* folder)
 namespace {
 
 enum Key { kDownloadFolder, kCheckImgSrc, kDownSizeLimit, kThreads, kUrlLinks, kLimitOprationTime,
-           kLimitTotalDownSize, kLimitFreeDiskSpace, kKeyCount };
+           kLimitTotalDownSize, kLimitFreeDiskSpace, kKeepAlive, kKeyCount };
 
 // Keys are matched letter for letter, in this order. Each value text must be shorter than
 // its limit; bCheckIMGSRC must be exactly one character.
@@ -40,6 +40,7 @@ struct KeyRule {
 const KeyRule kKeys[kKeyCount] = {
     {"szDownloadFolder", 254}, {"bCheckIMGSRC", 1},     {"nDownSizeLimit", 5},     {"nThreads", 3},
     {"nUrlLinks", 5},          {"nLimitOprationTime", 4}, {"nLimitTotalDownSize", 5}, {"nLimitFreeDiskSpace", 5},
+    {"bKeepAlive", 1},
 };
 
 const char kDelimiters[] = "=\t\n";
@@ -70,6 +71,10 @@ void ApplyLine(char* line, SETTINGS* settings)
     size_t length = std::strlen(value);
     if (which == kCheckImgSrc) {
         if (length == 1) settings->bCheckIMGSRC = static_cast<uint8_t>(std::atoi(value));
+        return;
+    }
+    if (which == kKeepAlive) {
+        if (length == 1) settings->bKeepAlive = static_cast<uint8_t>(std::atoi(value) != 0);
         return;
     }
     if (length > kKeys[which].maxLength) return;
@@ -147,7 +152,14 @@ int FormatSettingsFile(const SETTINGS& s, char* out, int size)
                                e, s.szDownloadFolder, e, static_cast<int>(s.bCheckIMGSRC), e, e, s.nDownSizeLimit, e,
                                s.nThreads, e, s.nUrlLinks, e, s.nLimitOprationTime, e, s.nLimitTotalDownSize, e,
                                s.nLimitFreeDiskSpace, e);
-    return length < 0 || length >= size ? 0 : length;
+    if (length < 0 || length >= size) return 0;
+    // Beyond the ten lines only what differs from its default, so a default file stays as it is.
+    if (s.bKeepAlive != 0) {
+        int more = std::snprintf(out + length, static_cast<size_t>(size - length), "bKeepAlive=1%s", e);
+        if (more < 0 || more >= size - length) return 0;
+        length += more;
+    }
+    return length;
 }
 
 int SaveSettings(const char* path)

@@ -16,6 +16,7 @@ struct SETTINGS {
     int32_t nLimitOprationTime;   // minutes
     int32_t nLimitTotalDownSize;  // MB
     int32_t nLimitFreeDiskSpace;  // MB
+    uint8_t bKeepAlive;           // 1: plain http requests reuse connections too (https always does)
 };
 
 extern SETTINGS gSettings;
@@ -35,5 +36,6 @@ int LoadSettings(const char* path = kSettingsFileName);
 // success, 0 when it cannot be written (the old file is then left as it was).
 int SaveSettings(const char* path = kSettingsFileName);
 
-// The ten lines that SaveSettings writes, with the platform's line end. Returns the length.
+// The ten lines that SaveSettings writes, with the platform's line end, and "bKeepAlive=1"
+// after them when it is set. Returns the length.
 int FormatSettingsFile(const SETTINGS& settings, char* out, int size);

@@ -146,3 +146,7 @@ write("z", rng.randbytes(3000))
 write("slow/many.html", "".join(f'<a href="m{i}.jpg">m{i}</a> ' for i in range(4)).encode())
 for i in range(4):
     write(f"slow/m{i}.jpg", rng.randbytes(300 * 1024))
+
+# Requests logged with their connection, for the tests of reused connections.
+write("reuse/a.html", b'<a href="b.jpg">b</a>')
+write("reuse/b.jpg", rng.randbytes(200 * 1024))

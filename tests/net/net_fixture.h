@@ -5,6 +5,7 @@
 #include "engine/views.h"
 #include "engine/job_table.h"
 #include "http/address.h"
+#include "http/connection.h"
 #include "platform/files.h"
 #include "platform/net.h"
 #include "platform/tls.h"
@@ -40,6 +41,7 @@ protected:
     }
     void TearDown() override
     {
+        CloseIdleConnections();
         SetReceiveTimeoutForTest(0);
         ResetDownloadListForTest();
         ResetEngineForTest();

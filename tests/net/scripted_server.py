@@ -19,6 +19,8 @@ LIFETIME = 30 * 60
 lock = threading.Lock()
 last_request = {}   # path -> raw bytes of the last request for it
 request_count = {}  # path -> number of requests
+connection_of = {}  # path -> serial number of the connection its last request came on
+serials = 0
 
 
 def body(n, salt=0):
@@ -76,10 +78,12 @@ def ok(n, extra=()):
     return head("200 OK", [f"Content-Length: {n}", "Connection: close", *extra])
 
 
-def serve(conn, port):
+def serve(conn, port, connection):
+    """Answers one request. True when the connection stays open for another one: only the
+    /ka/ routes keep it, and only for a request that asks to keep it."""
     raw = read_head(conn)
     if raw is None:
-        return
+        return False
     line = raw.split(b"\r\n", 1)[0].decode("latin-1")
     parts = line.split(" ")
     path = parts[1] if len(parts) > 1 else "/"
@@ -90,12 +94,38 @@ def serve(conn, port):
             last_request[path] = raw
             last_request[route] = raw
             request_count[path] = request_count.get(path, 0) + 1
+            connection_of[path] = connection["serial"]
             if route == "/search":
                 keyword = query_value(path, "q", None) or query_value(path, "p", "")
                 last_request["/search/" + keyword] = raw
 
     send = conn.sendall
-    if path.startswith("/_requests/"):
+    keep = b"\r\nConnection: keep-alive\r\n" in raw
+    if connection.get("drop"):
+        return False  # the connection is closed under the request, unanswered
+    if route.startswith("/ka/"):
+        kind = route[len("/ka/"):]
+        if kind.startswith("sized/"):
+            n = int(kind.split("/")[1])
+            send(head("200 OK", [f"Content-Length: {n}"]) + body(n))
+        elif kind == "chunked":
+            # A page in chunks of 7 bytes, so that its link is cut by chunk lines.
+            page = b'<a href="chunk-link.jpg">x</a><a href="second.jpg">y</a>'
+            pieces = [page[i:i + 7] for i in range(0, len(page), 7)]
+            send(head("200 OK", ["Transfer-Encoding: chunked"]) +
+                 b"".join(b"%x\r\n%s\r\n" % (len(p), p) for p in pieces) + b"0\r\n\r\n")
+        elif kind == "drop-next":
+            send(head("200 OK", ["Content-Length: 10"]) + body(10))
+            connection["drop"] = True
+        elif kind == "close-idle":
+            send(head("200 OK", ["Content-Length: 10"]) + body(10))
+            connection["idle"] = 0.2
+        return keep
+    if path.startswith("/_connection/"):
+        with lock:
+            text = str(connection_of.get("/" + path[len("/_connection/"):], 0)).encode()
+        send(ok(len(text)) + text)
+    elif path.startswith("/_requests/"):
         with lock:
             recorded = last_request.get("/" + path[len("/_requests/"):], b"")
         send(ok(len(recorded)) + recorded)
@@ -197,13 +227,27 @@ def serve(conn, port):
         send(ok(n) + body(n))
     else:
         send(head("404 Not Found", ["Content-Length: 0"]))
+    return False
 
 
 def handle(conn, port, tls):
+    global serials
+    with lock:
+        serials += 1
+        connection = {"serial": serials}
     try:
         if tls is not None:
             conn = tls.wrap_socket(conn, server_side=True)
-        serve(conn, port)
+        while serve(conn, port, connection):
+            if "idle" in connection:
+                # Closes the kept connection once it has been idle that long.
+                conn.settimeout(connection.pop("idle"))
+                try:
+                    if not conn.recv(1, socket.MSG_PEEK):
+                        break
+                except (socket.timeout, ssl.SSLError, ValueError):
+                    break
+                conn.settimeout(30)
     except OSError:
         pass
     finally:

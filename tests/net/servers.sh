@@ -55,6 +55,7 @@ events { worker_connections 256; }
 http {
   access_log off;
   log_format request '\$request';
+  log_format connection '\$connection \$request';
   client_body_temp_path $dir/run/body;
   proxy_temp_path $dir/run/proxy;
   fastcgi_temp_path $dir/run/fastcgi;
@@ -71,6 +72,7 @@ http {
     # Requests counted by the crawl tests: one line each, "GET /target HTTP/1.1".
     location /many/ { access_log $dir/logs/many.log request; }
     location /docs/ { access_log $dir/logs/docs.log request; }
+    location /reuse/ { access_log $dir/logs/reuse.log connection; }
     location = /to-https { return 302 https://localhost:$tls_port/tls/index.html; }
   }
   server {

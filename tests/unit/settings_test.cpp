@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -162,6 +164,34 @@ TEST_F(Settings, SaveWritesExactlyTenLines)
                                       "[ADVANCED_OPTION]" + e + "nDownSizeLimit=12" + e + "nThreads=8" + e +
                                       "nUrlLinks=300" + e + "nLimitOprationTime=5" + e + "nLimitTotalDownSize=6" + e +
                                       "nLimitFreeDiskSpace=7" + e);
+}
+
+TEST_F(Settings, KeepAliveIsReadWhenPresentAndWrittenOnlyWhenSet)
+{
+    struct Case {
+        const char* text;
+        uint8_t expected;
+    } cases[] = {
+        {"", 0}, {"bKeepAlive=1\n", 1}, {"bKeepAlive=0\n", 0}, {"bKeepAlive=11\n", 0}, {"bKeepAlive=x\n", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        Load(c.text);
+        EXPECT_EQ(gSettings.bKeepAlive, c.expected);
+    }
+    std::string e = kTextLineEnd;
+    Load("bKeepAlive=1\n");
+    ASSERT_EQ(SaveSettings(ini.c_str()), 1);
+    std::string kept = ReadWholeFile(ini);
+    EXPECT_EQ(kept.substr(kept.size() - 12 - e.size()), "bKeepAlive=1" + e);
+    Load(kept);
+    EXPECT_EQ(gSettings.bKeepAlive, 1);
+    // Off again: the file is the ten lines once more.
+    gSettings.bKeepAlive = 0;
+    ASSERT_EQ(SaveSettings(ini.c_str()), 1);
+    std::string plain = ReadWholeFile(ini);
+    EXPECT_EQ(plain, kept.substr(0, kept.size() - 12 - e.size()));
+    EXPECT_EQ(std::count(plain.begin(), plain.end(), '\n'), 10);
 }
 
 TEST_F(Settings, DefaultsRoundTrip)
