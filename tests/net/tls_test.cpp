@@ -57,6 +57,7 @@ TEST_F(Tls, BadCertificatesAreRefusedWithTheirReason)
         {servers.tls, "other.localhost", kTlsNameMismatch},
         {servers.tlsExpired, "localhost", kTlsUntrusted},
         {servers.tlsSelfSigned, "localhost", kTlsUntrusted},
+        {servers.tlsUnknownCa, "localhost", kTlsUntrusted},  // a chain that reaches no root at all
         {servers.nginx, "localhost", kTlsFailed},  // plain http on the other end
     };
     int handles = OpenHandleCount();

@@ -25,7 +25,12 @@ int main(int argc, char** argv)
     std::fclose(file);
 
     PCCERT_CONTEXT ca = CertCreateCertificateContext(X509_ASN_ENCODING, der.data(), static_cast<DWORD>(der.size()));
-    HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, "ROOT");
+    // The machine's root store as the registry holds it; Wine's system-store view of it is a
+    // copy that forgets what is added.
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\SystemCertificates\\ROOT", 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    HCERTSTORE root = key != nullptr ? CertOpenStore(CERT_STORE_PROV_REG, 0, 0, 0, key) : nullptr;
     if (ca == nullptr || root == nullptr) {
         std::fprintf(stderr, "trust_ca: no certificate in %s or no root store (error %lu)\n", argv[1],
                      static_cast<unsigned long>(GetLastError()));
@@ -44,5 +49,6 @@ int main(int argc, char** argv)
     if (!ok) std::fprintf(stderr, "trust_ca: not added (error %lu)\n", static_cast<unsigned long>(GetLastError()));
     CertFreeCertificateContext(ca);
     CertCloseStore(root, 0);
+    RegCloseKey(key);
     return ok ? 0 : 1;
 }
