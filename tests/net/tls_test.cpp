@@ -7,6 +7,8 @@
 namespace {
 
 using Tls = NetTest;
+// Its tests add to the process's trust for good: CTest runs them in a process of their own.
+using TlsCaFile = NetTest;
 
 // One GET over a fresh TLS session: the outcome of the handshake and, when it worked, the
 // whole answer.
@@ -84,6 +86,21 @@ TEST_F(Tls, SilenceEndsAReceiveWithinTheTimeout)
     char why[200];
     EXPECT_EQ(TlsStart(socket, "localhost", &session, why, sizeof why), kTlsFailed);
     CloseConnection(socket);
+}
+
+TEST_F(TlsCaFile, ACaFileIsTrustedBesideTheStore)
+{
+    std::string certs = servers.ca.substr(0, servers.ca.find_last_of("/\\") + 1);
+    std::string answer;
+    ASSERT_EQ(Get(servers.tlsUnknownCa, "localhost", "/page.html", &answer), kTlsUntrusted);
+    EXPECT_FALSE(AddTrustedCaFile((certs + "missing.pem").c_str()));
+    EXPECT_FALSE(AddTrustedCaFile((certs + "unknownca.key").c_str()));  // PEM, but no certificate in it
+    ASSERT_TRUE(AddTrustedCaFile((certs + "unknown-ca.pem").c_str()));
+    EXPECT_EQ(Get(servers.tlsUnknownCa, "localhost", "/page.html", &answer), kTlsOk);
+    EXPECT_EQ(answer.substr(0, 15), "HTTP/1.1 200 OK");
+    // The name is still checked, and the rest of the store still counts.
+    EXPECT_EQ(Get(servers.tlsUnknownCa, "other.localhost", "/page.html", &answer), kTlsNameMismatch);
+    EXPECT_EQ(Get(servers.tls, "localhost", "/page.html", &answer), kTlsOk);
 }
 
 }  // namespace
