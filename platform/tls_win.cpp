@@ -30,7 +30,8 @@ struct TLSSESSION {
     size_t plainStart;
     std::string hostName;
     std::wstring host;
-    bool closed;  // close alert received, or the connection failed: nothing more to read or send
+    bool ended;   // the peer's close alert came: nothing more to read
+    bool broken;  // the connection failed: nothing more to read, no close alert to send
 };
 
 namespace {
@@ -412,7 +413,7 @@ int TlsStart(Socket socket, const char* host, TLSSESSION** session, char* detail
 
 int TlsSendAll(TLSSESSION* session, const char* data, int length)
 {
-    if (session->closed) return -1;
+    if (session->broken) return -1;
     const SecPkgContext_StreamSizes& sizes = session->sizes;
     std::vector<char> record(sizes.cbHeader + sizes.cbMaximumMessage + sizes.cbTrailer);
     int sent = 0;
@@ -431,7 +432,7 @@ int TlsSendAll(TLSSESSION* session, const char* data, int length)
         // The trailer may come out shorter than its room; the parts stay in order.
         int total = static_cast<int>(buffers[0].cbBuffer + buffers[1].cbBuffer + buffers[2].cbBuffer);
         if (SendAll(static_cast<Socket>(session->socket), record.data(), total) != total) {
-            session->closed = true;
+            session->broken = true;
             return -1;
         }
         sent += static_cast<int>(part);
@@ -444,28 +445,34 @@ int TlsReceive(TLSSESSION* session, char* buffer, int size)
     while (session->plainStart >= session->plain.size()) {
         session->plain.clear();
         session->plainStart = 0;
-        if (session->closed) return -1;
+        if (session->ended) return 0;
+        if (session->broken) return -1;
         SecBuffer buffers[4] = {};
         buffers[0].BufferType = SECBUFFER_DATA;
         buffers[0].pvBuffer = session->incoming.data();
         buffers[0].cbBuffer = static_cast<unsigned long>(session->incoming.size());
         for (int i = 1; i < 4; ++i) buffers[i].BufferType = SECBUFFER_EMPTY;
         SecBufferDesc desc{SECBUFFER_VERSION, 4, buffers};
+        // The record's content type, readable before decryption up to TLS 1.2 (21: an alert).
+        bool alert = !session->incoming.empty() && session->incoming[0] == 21;
         SECURITY_STATUS status = session->incoming.empty() ? SEC_E_INCOMPLETE_MESSAGE
                                                            : DecryptMessage(&session->context, &desc, 0, nullptr);
         if (status == SEC_E_INCOMPLETE_MESSAGE) {
             bool boundary = session->incoming.empty();
             int n = ReceiveMore(session);
             if (n <= 0) {
-                // Some systems take the close alert without saying so: a close between records is
-                // the peer's end, one inside a record an error.
-                session->closed = true;
-                return n == 0 && boundary ? 0 : -1;
+                // A close between records is the peer's end, one inside a record an error.
+                if (n == 0 && boundary) {
+                    session->ended = true;
+                    return 0;
+                }
+                session->broken = true;
+                return -1;
             }
             continue;
         }
         if (status != SEC_E_OK && status != SEC_I_RENEGOTIATE && status != SEC_I_CONTEXT_EXPIRED) {
-            session->closed = true;
+            session->broken = true;
             return -1;
         }
         // Decryption happens in place: the data and any extra bytes lie inside `incoming`.
@@ -479,10 +486,10 @@ int TlsReceive(TLSSESSION* session, char* buffer, int size)
             KeepExtra(session, *extra);
         else
             session->incoming.clear();
-        if (status == SEC_I_CONTEXT_EXPIRED) {
-            // The peer's close alert: the end of the data.
-            session->closed = true;
-            if (session->plain.empty()) return 0;
+        // The peer's close alert ends the data. Some systems take it without saying so, as an
+        // empty record; waiting on would only end at the receive timeout.
+        if (status == SEC_I_CONTEXT_EXPIRED || (status == SEC_E_OK && alert && session->plain.empty())) {
+            session->ended = true;
         } else if (status == SEC_I_RENEGOTIATE) {
             // The peer starts a handshake (TLS 1.3 sends its tickets and key updates this way);
             // it runs on the bytes that followed, and the stream goes on after it.
@@ -490,7 +497,7 @@ int TlsReceive(TLSSESSION* session, char* buffer, int size)
             char why[100];
             if (Handshake(session, true, &made, why, sizeof why) != SEC_E_OK ||
                 QueryContextAttributesW(&session->context, SECPKG_ATTR_STREAM_SIZES, &session->sizes) != SEC_E_OK) {
-                session->closed = true;
+                session->broken = true;
                 return -1;
             }
         }
@@ -505,7 +512,7 @@ int TlsReceive(TLSSESSION* session, char* buffer, int size)
 void TlsEnd(TLSSESSION*& session)
 {
     if (session == nullptr) return;
-    if (!session->closed) {
+    if (!session->broken) {
         // Sends the close alert without waiting for the peer's.
         DWORD type = SCHANNEL_SHUTDOWN;
         SecBuffer control{sizeof type, SECBUFFER_TOKEN, &type};

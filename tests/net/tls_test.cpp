@@ -2,6 +2,7 @@
 #include "net_fixture.h"
 #include "platform/tls.h"
 
+#include <chrono>
 #include <string>
 
 namespace {
@@ -101,6 +102,20 @@ TEST_F(TlsCaFile, ACaFileIsTrustedBesideTheStore)
     // The name is still checked, and the rest of the store still counts.
     EXPECT_EQ(Get(servers.tlsUnknownCa, "other.localhost", "/page.html", &answer), kTlsNameMismatch);
     EXPECT_EQ(Get(servers.tls, "localhost", "/page.html", &answer), kTlsOk);
+}
+
+TEST_F(Tls, ThePeersCloseAlertEndsTheDataAtOnce)
+{
+    // The server waits for our own alert before it closes, so only the alert itself can end
+    // the body before the receive timeout.
+    SetReceiveTimeoutForTest(5000);
+    auto start = std::chrono::steady_clock::now();
+    std::string answer;
+    ASSERT_EQ(Get(servers.tlsScripted, "localhost", "/close-alert", &answer), kTlsOk);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    std::string body = ScriptedBody(3000);
+    ASSERT_GT(answer.size(), body.size());
+    EXPECT_EQ(answer.substr(answer.size() - body.size()), body);
 }
 
 }  // namespace
