@@ -174,14 +174,14 @@ DWORD PolicyStatus(PCCERT_CHAIN_CONTEXT chain, const std::wstring& host, DWORD e
     return status.dwError;
 }
 
-// True when the chain's root is one of the CAs added for the run (gCaLock held).
-bool RootIsAdded(PCCERT_CHAIN_CONTEXT chain)
+// True when the chain's root is one of the `added` CAs.
+bool RootIsAdded(PCCERT_CHAIN_CONTEXT chain, HCERTSTORE added)
 {
-    if (gAddedCas == nullptr || chain->cChain == 0) return false;
+    if (added == nullptr || chain->cChain == 0) return false;
     const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
     if (simple->cElement == 0) return false;
     PCCERT_CONTEXT root = simple->rgpElement[simple->cElement - 1]->pCertContext;
-    PCCERT_CONTEXT found = CertFindCertificateInStore(gAddedCas, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, root, nullptr);
+    PCCERT_CONTEXT found = CertFindCertificateInStore(added, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, root, nullptr);
     if (found == nullptr) return false;
     CertFreeCertificateContext(found);
     return true;
@@ -233,12 +233,17 @@ int VerifyPeer(TLSSESSION* session, char* detail, int detailSize)
         Describe(detail, detailSize, "no server certificate");
         return kTlsFailed;
     }
-    std::lock_guard<std::mutex> lock(gCaLock);
+    // The lock is not held while the chain is built: that may take the system a while.
+    HCERTSTORE added = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(gCaLock);
+        if (gAddedCas != nullptr) added = CertDuplicateStore(gAddedCas);
+    }
     // The peer's own intermediates and the added CAs are candidates while the chain is built.
     HCERTSTORE candidates = CertOpenStore(CERT_STORE_PROV_COLLECTION, 0, 0, 0, nullptr);
     if (candidates != nullptr) {
         CertAddStoreToCollection(candidates, certificate->hCertStore, 0, 0);
-        if (gAddedCas != nullptr) CertAddStoreToCollection(candidates, gAddedCas, 0, 0);
+        if (added != nullptr) CertAddStoreToCollection(candidates, added, 0, 0);
     }
     LPSTR usages[] = {const_cast<LPSTR>(szOID_PKIX_KP_SERVER_AUTH)};
     CERT_CHAIN_PARA para{};
@@ -254,7 +259,7 @@ int VerifyPeer(TLSSESSION* session, char* detail, int detailSize)
     if (!built) {
         Describe(detail, detailSize, "the certificate chain could not be built");
     } else {
-        bool rootAdded = RootIsAdded(chain);
+        bool rootAdded = RootIsAdded(chain, added);
         unsigned char address[16];
         int addressLength = AddressLiteral(session->hostName.c_str(), address);
         DWORD error = ChainError(chain, rootAdded);
@@ -275,6 +280,7 @@ int VerifyPeer(TLSSESSION* session, char* detail, int detailSize)
         CertFreeCertificateChain(chain);
     }
     if (candidates != nullptr) CertCloseStore(candidates, 0);
+    if (added != nullptr) CertCloseStore(added, 0);
     CertFreeCertificateContext(certificate);
     return outcome;
 }
