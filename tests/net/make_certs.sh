@@ -5,6 +5,7 @@
 #   wrongname.pem/.key  wrong.invalid only, issued by the CA
 #   expired.pem/.key  localhost, issued by the CA, expired in 2020
 #   selfsigned.pem/.key  localhost, signed by itself
+#   unknownca.pem/.key  localhost, issued by another CA that nobody trusts (and no server sends)
 # Usage: make_certs.sh DIR
 set -euo pipefail
 dir=$1
@@ -54,6 +55,15 @@ issue expired localhost "DNS:localhost,IP:127.0.0.1" -startdate 20190101000000Z 
 
 openssl req -x509 -newkey rsa:2048 -nodes -keyout selfsigned.key -out selfsigned.pem -days 30 \
   -subj "/CN=localhost" -addext "subjectAltName=DNS:localhost,IP:127.0.0.1" 2>/dev/null
+
+openssl req -x509 -newkey rsa:2048 -nodes -keyout unknown-ca.key -out unknown-ca.pem -days 30 \
+  -subj "/CN=Zorvel Unknown CA" \
+  -addext "basicConstraints=critical,CA:TRUE" -addext "keyUsage=critical,keyCertSign,cRLSign" 2>/dev/null
+openssl req -new -newkey rsa:2048 -nodes -keyout unknownca.key -out unknownca.csr -subj "/CN=localhost" 2>/dev/null
+printf 'basicConstraints=CA:FALSE\nextendedKeyUsage=serverAuth\nsubjectAltName=DNS:localhost,IP:127.0.0.1\n' \
+  >unknownca.ext
+openssl x509 -req -in unknownca.csr -CA unknown-ca.pem -CAkey unknown-ca.key -CAcreateserial -days 30 \
+  -extfile unknownca.ext -out unknownca.pem 2>/dev/null
 
 # The CA in DER too, for stores that take it that way.
 openssl x509 -in ca.pem -outform DER -out ca.der

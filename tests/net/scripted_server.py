@@ -188,6 +188,13 @@ def serve(conn, port, connection):
         deadline = time.time() + 10
         while time.time() < deadline:
             send(body(1460))
+    elif path == "/close-alert":
+        # A body to the close, then the close alert; the connection stays open until the
+        # client answers with its own alert (as a bidirectional TLS shutdown does).
+        send(head("200 OK", ["Connection: close"]) + body(3000))
+        if hasattr(conn, "unwrap"):
+            conn.settimeout(10)
+            conn = conn.unwrap()
     elif path == "/silence":
         conn.settimeout(10)
         try:

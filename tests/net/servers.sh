@@ -3,11 +3,12 @@
 #   nginx (real HTTP/1.1: ranges, redirects, 404), Python's http.server (no ranges) and our
 #   scripted fault server, each on a free port, over a generated site in DIR/www; and over
 #   TLS with throw-away certificates (DIR/certs): nginx with a good certificate, with one for
-#   another name, an expired one and a self-signed one, and the scripted server.
+#   another name, an expired one, a self-signed one and one from an unknown CA, and the
+#   scripted server.
 # Usage: servers.sh start|stop DIR
 # start writes DIR/ports with lines "nginx PORT", "plain PORT", "scripted PORT", "root PATH",
 # "tls PORT", "tls_wrongname PORT", "tls_expired PORT", "tls_selfsigned PORT",
-# "tls_scripted PORT" and "ca PATH" (the test CA, PEM; ca.der beside it).
+# "tls_unknownca PORT", "tls_scripted PORT" and "ca PATH" (the test CA, PEM; ca.der beside it).
 set -euo pipefail
 action=$1
 dir=$2
@@ -39,8 +40,9 @@ for s in held: s.bind(("127.0.0.1", 0))
 print(" ".join(str(s.getsockname()[1]) for s in held))' "$1"
 }
 # plain http (nginx, http.server), then TLS: a good certificate and one for each kind of bad one.
-read -r nginx_port plain_port tls_port wrongname_port expired_port selfsigned_port <<<"$(free_ports 6)"
-tls_ports=("$tls_port" "$wrongname_port" "$expired_port" "$selfsigned_port")
+read -r nginx_port plain_port tls_port wrongname_port expired_port selfsigned_port unknownca_port \
+  <<<"$(free_ports 7)"
+tls_ports=("$tls_port" "$wrongname_port" "$expired_port" "$selfsigned_port" "$unknownca_port")
 bash "$here/make_certs.sh" "$dir/certs"
 python3 "$here/make_site.py" "$dir/www" "$nginx_port" "$tls_port"
 
@@ -89,6 +91,8 @@ http {
     ssl_certificate $dir/certs/expired.pem; ssl_certificate_key $dir/certs/expired.key; }
   server { listen 127.0.0.1:$selfsigned_port ssl; root $dir/www;
     ssl_certificate $dir/certs/selfsigned.pem; ssl_certificate_key $dir/certs/selfsigned.key; }
+  server { listen 127.0.0.1:$unknownca_port ssl; root $dir/www;
+    ssl_certificate $dir/certs/unknownca.pem; ssl_certificate_key $dir/certs/unknownca.key; }
 }
 CONF
 nginx -c "$dir/nginx.conf" -p "$dir" </dev/null >"$dir/logs/nginx.out" 2>&1
@@ -115,8 +119,9 @@ PY
   then
     printf 'nginx %s\nplain %s\nscripted %s\nroot %s\n' "$nginx_port" "$plain_port" \
       "$(cat "$dir/run/scripted.port")" "$dir/www" >"$dir/ports"
-    printf 'tls %s\ntls_wrongname %s\ntls_expired %s\ntls_selfsigned %s\ntls_scripted %s\nca %s\n' \
-      "$tls_port" "$wrongname_port" "$expired_port" "$selfsigned_port" "$(cat "$dir/run/tls-scripted.port")" \
+    printf 'tls %s\ntls_wrongname %s\ntls_expired %s\ntls_selfsigned %s\ntls_unknownca %s\ntls_scripted %s\nca %s\n' \
+      "$tls_port" "$wrongname_port" "$expired_port" "$selfsigned_port" "$unknownca_port" \
+      "$(cat "$dir/run/tls-scripted.port")" \
       "$dir/certs/ca.pem" >>"$dir/ports"
     exit 0
   fi

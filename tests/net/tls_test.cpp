@@ -2,11 +2,14 @@
 #include "net_fixture.h"
 #include "platform/tls.h"
 
+#include <chrono>
 #include <string>
 
 namespace {
 
 using Tls = NetTest;
+// Its tests add to the process's trust for good: CTest runs them in a process of their own.
+using TlsCaFile = NetTest;
 
 // One GET over a fresh TLS session: the outcome of the handshake and, when it worked, the
 // whole answer.
@@ -57,6 +60,7 @@ TEST_F(Tls, BadCertificatesAreRefusedWithTheirReason)
         {servers.tls, "other.localhost", kTlsNameMismatch},
         {servers.tlsExpired, "localhost", kTlsUntrusted},
         {servers.tlsSelfSigned, "localhost", kTlsUntrusted},
+        {servers.tlsUnknownCa, "localhost", kTlsUntrusted},  // a chain that reaches no root at all
         {servers.nginx, "localhost", kTlsFailed},  // plain http on the other end
     };
     int handles = OpenHandleCount();
@@ -83,6 +87,35 @@ TEST_F(Tls, SilenceEndsAReceiveWithinTheTimeout)
     char why[200];
     EXPECT_EQ(TlsStart(socket, "localhost", &session, why, sizeof why), kTlsFailed);
     CloseConnection(socket);
+}
+
+TEST_F(TlsCaFile, ACaFileIsTrustedBesideTheStore)
+{
+    std::string certs = servers.ca.substr(0, servers.ca.find_last_of("/\\") + 1);
+    std::string answer;
+    ASSERT_EQ(Get(servers.tlsUnknownCa, "localhost", "/page.html", &answer), kTlsUntrusted);
+    EXPECT_FALSE(AddTrustedCaFile((certs + "missing.pem").c_str()));
+    EXPECT_FALSE(AddTrustedCaFile((certs + "unknownca.key").c_str()));  // PEM, but no certificate in it
+    ASSERT_TRUE(AddTrustedCaFile((certs + "unknown-ca.pem").c_str()));
+    EXPECT_EQ(Get(servers.tlsUnknownCa, "localhost", "/page.html", &answer), kTlsOk);
+    EXPECT_EQ(answer.substr(0, 15), "HTTP/1.1 200 OK");
+    // The name is still checked, and the rest of the store still counts.
+    EXPECT_EQ(Get(servers.tlsUnknownCa, "other.localhost", "/page.html", &answer), kTlsNameMismatch);
+    EXPECT_EQ(Get(servers.tls, "localhost", "/page.html", &answer), kTlsOk);
+}
+
+TEST_F(Tls, ThePeersCloseAlertEndsTheDataAtOnce)
+{
+    // The server waits for our own alert before it closes, so only the alert itself can end
+    // the body before the receive timeout.
+    SetReceiveTimeoutForTest(5000);
+    auto start = std::chrono::steady_clock::now();
+    std::string answer;
+    ASSERT_EQ(Get(servers.tlsScripted, "localhost", "/close-alert", &answer), kTlsOk);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    std::string body = ScriptedBody(3000);
+    ASSERT_GT(answer.size(), body.size());
+    EXPECT_EQ(answer.substr(answer.size() - body.size()), body);
 }
 
 }  // namespace

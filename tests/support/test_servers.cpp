@@ -42,6 +42,7 @@ bool LoadTestServers(TESTSERVERS* servers)
         if (key == "tls_wrongname") servers->tlsWrongName = std::atoi(value.c_str());
         if (key == "tls_expired") servers->tlsExpired = std::atoi(value.c_str());
         if (key == "tls_selfsigned") servers->tlsSelfSigned = std::atoi(value.c_str());
+        if (key == "tls_unknownca") servers->tlsUnknownCa = std::atoi(value.c_str());
         if (key == "tls_scripted") servers->tlsScripted = std::atoi(value.c_str());
         if (key == "ca") servers->ca = LocalPath(value);
     }

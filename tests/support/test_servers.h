@@ -14,6 +14,7 @@ struct TESTSERVERS {
     int tlsWrongName = 0;
     int tlsExpired = 0;
     int tlsSelfSigned = 0;
+    int tlsUnknownCa = 0;  // issued by a CA that no store holds
     int tlsScripted = 0;
     std::string ca;
 };
