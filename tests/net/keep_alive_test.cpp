@@ -112,7 +112,9 @@ TEST_F(KeepAlive, UnframedBodiesAndStopsCloseTheConnection)
     // A stop while the kept connection is idle: the next fetch on it keeps only the bytes that
     // came with the head, and the connection, left half read, is closed.
     EXPECT_GT(Fetch(servers.nginx, "/page.html"), 0);
-    EXPECT_EQ(OpenHandleCount(), handles + 1);
+#if !defined(_WIN32)
+    EXPECT_EQ(OpenHandleCount(), handles + 1);  // the kept connection (Wine counts no socket handles)
+#endif
     job.nStopMode = kStopImmediate;
     EXPECT_LT(Fetch(servers.nginx, "/big.html"), kReceiveChunk);
     EXPECT_EQ(OpenHandleCount(), handles);
