@@ -335,6 +335,7 @@ TEST_F(Scheduler, StopsMadeWhileIdleAreFinished)
 
     gSettings.nThreads = 50;
     ASSERT_EQ(RescanJob(jobs[0]), 1);
+    jobs[0]->nActive = 1;  // the pretend worker, so that Finish waits for the crawl thread
     SchedulerPass(scheduler);
     Finish(jobs[0]);
     SchedulerPass(scheduler);
