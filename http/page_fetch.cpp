@@ -1,6 +1,7 @@
 #include "http/page_fetch.h"
 
 #include "http/exchange.h"
+#include "http/failure.h"
 #include "platform/net.h"
 
 #include <cstring>
@@ -65,7 +66,10 @@ int FetchPageOnce(const std::atomic<int32_t>& stopMode, const AddressRecord& add
     CONNECTION connection;
     if (!OpenExchange(address, 0, head, bodyStart, &bodyStartCount, &connection)) return 0;
     int stored = 0;
-    if (StatusCode(head) == 200) stored = ReadBody(connection, stopMode, bodyStart, bodyStartCount, page);
+    if (IsRedirect(StatusCode(head)))
+        ReportTransfer(address, kRedirectRefused, StatusCode(head), "a second redirect");
+    else if (HasStatus(address, head, 200))
+        stored = ReportPage(address, ReadBody(connection, stopMode, bodyStart, bodyStartCount, page), stopMode);
     CloseServerConnection(connection);
     return stored;
 }
@@ -82,17 +86,25 @@ int FetchPage(const std::atomic<int32_t>& stopMode, AddressRecord* address, char
     if (status == 200) {
         int stored = ReadBody(connection, stopMode, bodyStart, bodyStartCount, page);
         CloseServerConnection(connection);
-        return stored;
+        return ReportPage(*address, stored, stopMode);
     }
     CloseServerConnection(connection);
-    if (!IsRedirect(status)) return 0;
+    if (!IsRedirect(status)) {
+        ReportStatus(*address, head);
+        return 0;
+    }
 
     char location[500];
     AddressRecord target;
     // An empty value names no target: it fails like a missing Location.
-    if (!FindHeader(head, "Location", location, sizeof location) || location[0] == '\0' ||
-        !RedirectTarget(location, *address, &target))
+    if (!FindHeader(head, "Location", location, sizeof location) || location[0] == '\0') {
+        ReportTransfer(*address, kRedirectRefused, status, "no Location");
         return 0;
+    }
+    if (!RedirectTarget(location, *address, &target)) {
+        ReportTransfer(*address, kRedirectRefused, status, location);
+        return 0;
+    }
     *address = target;
     return FetchPageOnce(stopMode, *address, page);
 }
