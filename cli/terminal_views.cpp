@@ -128,7 +128,7 @@ void FailureWords(int outcome, int64_t number, const char* detail, char* words, 
     case kTlsHandshakeFailed: std::snprintf(words, size, "TLS handshake failed"); break;
     case kNoResponse: std::snprintf(words, size, "no response from the server"); break;
     case kHttpStatus: std::snprintf(words, size, "%s", detail); break;
-    case kRedirectRefused: std::snprintf(words, size, "redirect refused (%lld, %s)", static_cast<long long>(number), detail); break;
+    case kRedirectRefused: std::snprintf(words, size, "redirect refused: %s (%lld)", detail, static_cast<long long>(number)); break;
     case kEmptyPage: std::snprintf(words, size, "empty page"); break;
     case kRequestRefused: std::snprintf(words, size, "address cannot be requested"); break;
     case kBelowMinimumSize:
