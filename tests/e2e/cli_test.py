@@ -403,6 +403,28 @@ def scenario_killed(out):
     expect_files(out, slow + ["chain/c0.jpg", "chain/a1.jpg", "chain/a2.jpg", "chain/b1.jpg", "chain/b2.jpg"])
 
 
+def scenario_demo(out):
+    """scripts/demo.sh serves the sample site kept in the repository and crawls it: pages on
+    three levels, a frame and a second server, of which it keeps the Image files."""
+    repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    result = subprocess.run([os.path.join(repo, "scripts", "demo.sh"), out], stdin=subprocess.DEVNULL,
+                            capture_output=True, text=True, timeout=120, env=dict(os.environ, ZORVEL_CLI=args.cli))
+    print(result.stdout, end="")
+    print(result.stderr, end="", file=sys.stderr)
+    check(result.returncode == 0, f"exit status {result.returncode}")
+    files = {"images/logo.png": "site", "images/sun.gif": "site", "gallery/cat.jpg": "site",
+             "gallery/dog.jpg": "site", "gallery/birds/owl.png": "site", "more/sunset.jpg": "second"}
+    want = sorted("127.0.0.1+" + name.replace("/", "+") for name in files)
+    check(saved(out) == want, f"saved {saved(out)}, expected {want}")
+    for name, folder in files.items():
+        with open(os.path.join(repo, "demo", folder, name), "rb") as served_file:
+            saved_name = os.path.join(out, "127.0.0.1+" + name.replace("/", "+"))
+            check(os.path.exists(saved_name) and open(saved_name, "rb").read() == served_file.read(), f"{name} differs")
+    check(f"demo: the files went to {out}:" in result.stdout, "no line naming the folder")
+    check(result.stderr == "", "failures reported")
+    check(re.search(r"^Complete\s+Image R-2\s+1\s+6\s", result.stdout, re.M), "summary row")
+
+
 def scenario_fat(out):
     # A download folder on a FAT volume, which has no hard links.
     if os.geteuid() != 0 or not shutil.which("mkfs.vfat"):
