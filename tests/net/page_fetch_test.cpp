@@ -168,7 +168,11 @@ TEST_F(PageFetch, FailuresGiveZeroAndLeaveNothingOpen)
     address.host[0] = '\0';  // a name that cannot resolve, without asking any name server
     size_t before = Recorded().Failures().size();
     EXPECT_EQ(Fetch(&address), 0);
+#if defined(_WIN32)
+    ExpectOneFailure(before, -1, nullptr);  // Wine takes an empty name for this machine
+#else
     ExpectOneFailure(before, kNameNotResolved, "");
+#endif
 }
 
 TEST_F(PageFetch, StopModeIsReadBeforeEachReceive)
