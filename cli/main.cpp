@@ -71,16 +71,18 @@ bool AllJobsEnded()
     return ended;
 }
 
-// The closing summary; returns the exit status: 0 all complete, 1 any stopped.
+// The closing summary; returns the exit status: 1 when any job was stopped, else 3 when any
+// start page could not be fetched, else 0.
 int PrintSummary(int64_t seconds)
 {
     std::vector<SCANJOB*> jobs = JobsSnapshot();
-    int status = 0;
+    bool stopped = false, startFailed = false;
     std::printf("\n%-9s %-9s %6s %6s %10s  %s\n", "State", "Format", "Found", "Files", "Size", "Address");
     for (SCANJOB* job : jobs) {
         char size[kSizeTextSize];
         int32_t state = job->nState.load();
-        if (state != kJobComplete) status = 1;
+        stopped = stopped || state != kJobComplete;
+        startFailed = startFailed || job->bStartFailed.load() != 0;
         std::printf("%-9s %-5s R-%d %6d %6d %10s  %s\n", JobStateName(state), FormatName(job->nFormat), job->nDepth,
                     job->nFound.load(), job->nFiles.load(), SizeText(job->nSize.load(), size), job->szAddress);
     }
@@ -88,7 +90,7 @@ int PrintSummary(int64_t seconds)
     std::printf("Total: %d files, %s (%lld bytes) in %lld s\n", gCounters.nFilesDownloaded.load(),
                 SizeText(gCounters.dwTotalBytes.load(), total), static_cast<long long>(gCounters.dwTotalBytes.load()),
                 static_cast<long long>(seconds));
-    return status;
+    return stopped ? 1 : startFailed ? 3 : 0;
 }
 
 // Runs the search on this thread, as the Search and More Result buttons would, and prints the
@@ -128,6 +130,10 @@ int main(int argc, char** argv)
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (options.version) {
+        std::fputs(kVersion, stdout);
+        return 0;
+    }
     if (options.addresses.empty() && options.search.empty()) {
         std::fprintf(stderr, "zorvel-cli: no address given\n\n%s", kUsage);
         return 2;
@@ -151,7 +157,7 @@ int main(int argc, char** argv)
         SetDownloadFolder(options.output.c_str());
     }
 
-    InstallTerminalViews(ZORVEL_ISATTY(1) != 0);
+    InstallTerminalViews(ZORVEL_ISATTY(1) != 0, options.verbosity);
     {
         // Temporary files of runs that ended mid-transfer; this run has none yet.
         char folder[kFolderSize];

@@ -13,6 +13,10 @@ const char* const kUsage =
     "chosen format into the download folder, then prints a summary. Addresses are added the\n"
     "way the window's address box adds them; a bad one is logged as \"Type correct url\".\n"
     "\n"
+    "Output:\n"
+    "  -q, --quiet           print only failures and the summary\n"
+    "  -v, --verbose         also print a line for each page fetched and each file saved\n"
+    "\n"
     "Scan:\n"
     "  -f, --format NAME     Image, Audio, Video, Document or Any (default Image)\n"
     "  -d, --depth N         link depth 0 to 3, also written R-0 to R-3 (default 1)\n"
@@ -38,10 +42,18 @@ const char* const kUsage =
     "      --scan            scan every result as a job, with the format and depth above\n"
     "      --google-host H, --yahoo-host H   the search hosts (host or host:port)\n"
     "  -h, --help            show this text\n"
+    "      --version         show the program's name and version\n"
     "\n"
     "Ctrl-C once stops all jobs gracefully (running transfers finish); twice stops them at once.\n"
-    "Exit status: 0 when every job completed, 1 when any was stopped, 2 for a usage error or no\n"
-    "valid address.\n";
+    "Every failure is one line on standard error: zorvel-cli: ADDRESS: REASON.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  every job completed and every start page was fetched\n"
+    "  1  a job was stopped (Ctrl-C or a limit), or the web search gave nothing\n"
+    "  2  usage error, or no valid address\n"
+    "  3  a start page could not be fetched (name, connection, TLS or HTTP status)\n";
+
+const char* const kVersion = "zorvel-cli (Zorvel 2.0)\n";
 
 namespace {
 
@@ -79,6 +91,18 @@ bool ParseOptions(int argc, const char* const* argv, CLIOPTIONS* o, std::string*
         }
         if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
             o->help = true;
+            continue;
+        }
+        if (std::strcmp(arg, "--version") == 0) {
+            o->version = true;
+            continue;
+        }
+        if (std::strcmp(arg, "-q") == 0 || std::strcmp(arg, "--quiet") == 0) {
+            o->verbosity = -1;
+            continue;
+        }
+        if (std::strcmp(arg, "-v") == 0 || std::strcmp(arg, "--verbose") == 0) {
+            o->verbosity = 1;
             continue;
         }
         if (std::strcmp(arg, "--scan") == 0) {

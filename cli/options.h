@@ -19,6 +19,8 @@ struct CLIOPTIONS {
     std::string googleHost, yahooHost;
     std::string caFile;     // a private CA trusted for this run's https, beside the system's
     bool help = false;
+    bool version = false;
+    int verbosity = 0;  // -1 quiet, 0 normal, 1 verbose
     std::vector<std::string> addresses;
 };
 
@@ -26,3 +28,4 @@ struct CLIOPTIONS {
 bool ParseOptions(int argc, const char* const* argv, CLIOPTIONS* options, std::string* error);
 
 extern const char* const kUsage;
+extern const char* const kVersion;

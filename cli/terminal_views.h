@@ -1,11 +1,13 @@
-// The headless program's views: the activity log as time-stamped lines on standard output
-// and, on a terminal, a live status line below them.
+// The headless program's views: the activity log as time-stamped lines on standard output,
+// failures in words on standard error and, on a terminal, a live status line below them.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-void InstallTerminalViews(bool liveStatus);
+// `verbosity` -1 prints only failures (and leaves out the status line), 0 adds the activity
+// log, 1 also a line per page fetched and per file saved.
+void InstallTerminalViews(bool liveStatus, int verbosity);
 
 struct SEARCHRESULT;
 

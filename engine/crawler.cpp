@@ -2,6 +2,7 @@
 
 #include "engine/job_table.h"
 #include "engine/visited_table.h"
+#include "http/failure.h"
 #include "http/file_download.h"
 #include "settings/settings.h"
 
@@ -101,7 +102,13 @@ void CrawlJob(SCANJOB* job)
         CRAWLER& c = *owned;
         ParseWholeAddress(job->szAddress, &c.base);
 
-        if (FetchPage(job->nStopMode, &c.base, c.page) > 0) {
+        HoldFailures();
+        bool fetched = FetchPage(job->nStopMode, &c.base, c.page) > 0;
+        // A stop that cut the fetch short is the user's doing, not a failure of the page.
+        bool failed = !fetched && Running(job);
+        if (failed) job->bStartFailed.store(1);
+        ReportHeldFailure(job->szAddress, failed);
+        if (fetched) {
             const int imageSrc = WantsImageSources(job);
             int advance;
 

@@ -71,6 +71,7 @@ int RescanJob(SCANJOB* job)
         job->nFound = 0;
         job->nSize = 0;
         job->nFiles = 0;
+        job->bStartFailed = 0;
         job->nState = kJobQueued;
     }
     Views().jobRowRedrawn(job);

@@ -46,5 +46,6 @@ struct SCANJOB {
     std::atomic<int32_t> nDownQueued;
     std::atomic<HTABLE*> pVisited;  // only while Processing or Stopping
     std::atomic<int32_t> nStopMode; // StopMode; transfers end their receive loops when it reads 2
+    std::atomic<int32_t> bStartFailed;    // 1 when the crawl could not fetch the start page
     std::atomic<uint32_t> dwSweptFolder;  // hash of the download folder last cleared of leftovers for it; 0 none
 };

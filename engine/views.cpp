@@ -33,6 +33,12 @@ void PrintMessage(const char* text, const char* caption)
 }
 void NoDownloadList() {}  // also the job list's redraw
 
+// A windowed process shows no standard output; the line is what it always wrote there.
+void PrintResolveError(const char*, int outcome, int64_t number, const char*)
+{
+    if ((outcome & ~kStartPageFailed) == kNameNotResolved) std::printf("Error code = %d\n", static_cast<int>(number));
+}
+
 VIEWS gNoViews = {
     .appendLog = NoLog,
     .setStatusPart = NoStatusPart,
@@ -49,6 +55,7 @@ VIEWS gNoViews = {
     .searchResultsCleared = NoClear,
     .enableSearchButtons = NoButtons,
     .showMessage = PrintMessage,
+    .transferEnded = PrintResolveError,
     .fatalError = PrintFatal,
 };
 
@@ -75,6 +82,7 @@ void InstallViews(VIEWS* views)
     FillDefault(views->downloadListRedrawn, gNoViews.downloadListRedrawn);
     FillDefault(views->downloadItemRemoved, gNoViews.downloadItemRemoved);
     FillDefault(views->setJobStatusLine, gNoViews.setJobStatusLine);
+    FillDefault(views->transferEnded, gNoViews.transferEnded);
     FillDefault(views->fatalError, gNoViews.fatalError);
     FillDefault(views->searchResultAdded, gNoViews.searchResultAdded);
     FillDefault(views->searchResultsCleared, gNoViews.searchResultsCleared);

@@ -12,6 +12,35 @@ struct SCANJOB;
 struct DOWNLOADITEM;
 struct SEARCHRESULT;
 
+// How one transfer ended: a page fetched or a file saved, or why it failed. Failures are
+// numbered from kNameNotResolved on.
+enum TransferOutcome : int {
+    kPageFetched = 0,  // number: the page's bytes
+    kFileSaved,        // number: the file's bytes; detail: the saved file's name
+    kNameNotResolved,  // number: the resolver's error code
+    kConnectionRefused,
+    kConnectionTimedOut,
+    kNetworkUnreachable,
+    kConnectionFailed,  // number: the system's error code
+    kCertificateUntrusted,
+    kCertificateNameMismatch,
+    kTlsHandshakeFailed,
+    kNoResponse,       // the connection closed, or no head came within the receive timeout
+    kHttpStatus,       // number: the status; detail: the status line's text, e.g. "404 Not Found"
+    kRedirectRefused,  // number: the status; detail: why
+    kEmptyPage,
+    kRequestRefused,   // the address cannot be put into a request (too long, or CR, LF or NUL)
+    kBelowMinimumSize,  // number: the announced bytes
+    kNoLength,          // no usable Content-Length
+    kDiskError,         // detail: the system's words
+    kTransferFailed,    // more bytes than announced, or a write that failed
+    kTransferBroken,    // cut short, and the one resume did not complete it
+    kTransferOutcomeCount
+};
+// Or'ed into the outcome when a job's start page could not be fetched; the address is then
+// the job's own.
+inline constexpr int kStartPageFailed = 0x100;
+
 struct VIEWS {
     // One activity-log message, without time stamp; the view formats the entry.
     void (*appendLog)(const char* message);
@@ -41,6 +70,10 @@ struct VIEWS {
     void (*enableSearchButtons)(int search, int more);
     // A message the user must acknowledge (a message box in the window).
     void (*showMessage)(const char* text, const char* caption);
+    // How a page fetch or a file download ended (TransferOutcome, maybe with
+    // kStartPageFailed). The default writes "Error code = %d" to standard output for a name
+    // that cannot be resolved, and nothing else.
+    void (*transferEnded)(const char* address, int outcome, int64_t number, const char* detail);
     // A failure the program cannot go on from; the caller ends the process afterwards.
     void (*fatalError)(const char* message);
 };

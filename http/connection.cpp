@@ -1,6 +1,7 @@
 #include "http/connection.h"
 
 #include "engine/log_entry.h"
+#include "http/failure.h"
 #include "settings/settings.h"
 
 #include <cstdio>
@@ -10,7 +11,10 @@ bool OpenServerConnection(const AddressRecord& address, CONNECTION* connection)
 {
     *connection = CONNECTION{};
     Socket socket = ConnectToHost(address.host, PortNumber(address.port));
-    if (socket == 0) return false;
+    if (socket == 0) {
+        ReportConnectFailure(address);
+        return false;
+    }
     if (!IsHttps(address)) {
         connection->socket = socket;
         return true;
@@ -28,6 +32,9 @@ bool OpenServerConnection(const AddressRecord& address, CONNECTION* connection)
             LogFormat("Certificate name mismatch ( %s )", shown);
         else
             LogFormat("TLS handshake failed ( %s )", shown);
+        ReportTransfer(address, outcome == kTlsUntrusted      ? kCertificateUntrusted
+                                : outcome == kTlsNameMismatch ? kCertificateNameMismatch
+                                                              : kTlsHandshakeFailed);
         return false;
     }
     connection->socket = socket;

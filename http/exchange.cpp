@@ -1,5 +1,6 @@
 #include "http/exchange.h"
 
+#include "http/failure.h"
 #include "http/request.h"
 
 #include <cinttypes>
@@ -17,7 +18,10 @@ bool OpenExchange(const AddressRecord& address, int64_t missing, char (&head)[kH
     if (missing > 0) std::snprintf(record.request[kRange], kSlotSize, "bytes=-%" PRId64, missing);
     char request[kRequestBufferSize];
     int length = BuildRequest(record, request);
-    if (length == 0) return false;
+    if (length == 0) {
+        ReportTransfer(address, kRequestRefused);
+        return false;
+    }
     if (keep && TakeIdleConnection(address, connection)) {
         if (ConnectionSend(*connection, request, length) == length &&
             ReadResponseHead(*connection, head, bodyStart, bodyStartCount))
@@ -28,6 +32,7 @@ bool OpenExchange(const AddressRecord& address, int64_t missing, char (&head)[kH
     if (ConnectionSend(*connection, request, length) != length ||
         !ReadResponseHead(*connection, head, bodyStart, bodyStartCount)) {
         CloseServerConnection(*connection);
+        ReportTransfer(address, kNoResponse);
         return false;
     }
     return true;

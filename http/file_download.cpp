@@ -5,6 +5,7 @@
 #include "engine/log_entry.h"
 #include "engine/scan_job.h"
 #include "http/exchange.h"
+#include "http/failure.h"
 #include "http/file_name.h"
 #include "platform/files.h"
 #include "platform/net.h"
@@ -192,6 +193,7 @@ struct Download {
         }
         tempPath[0] = '\0';
         LogFormat("Can't save %s: %s", name, why);
+        ReportTransfer(address, kDiskError, 0, why);
         return false;
     }
 
@@ -203,10 +205,12 @@ struct Download {
         if (!ok) LastFileError(why);
         if (!ok || !PublishNoClobber(tempPath, path, why)) {
             LogFormat("Can't save %s: %s", name, why);
+            ReportTransfer(address, kDiskError, 0, why);
             return Fail(kDownloadFailed);
         }
         job->nFiles.fetch_add(1);
         gCounters.nFilesDownloaded.fetch_add(1);
+        ReportTransfer(address, kFileSaved, item->nSize.load(), name);
         item->nState.store(kDownloadComplete);
         return 1;
     }
@@ -221,8 +225,11 @@ int Download::ResumeDownload()
     char head[kHeadBufferSize];
     char bodyStart[kReceiveChunk];
     int bodyStartCount = 0;
-    if (!OpenExchange(address, size - from, head, bodyStart, &bodyStartCount, &connection) ||
-        StatusCode(head) != 206 || !IsMissingTail(head, from, size)) return Fail(kDownloadFailed);
+    if (!OpenExchange(address, size - from, head, bodyStart, &bodyStartCount, &connection)) return Fail(kDownloadFailed);
+    if (StatusCode(head) != 206 || !IsMissingTail(head, from, size)) {
+        ReportTransfer(address, kTransferBroken, StatusCode(head), "the server refused the resume");
+        return Fail(kDownloadFailed);
+    }
 
     item->nState.store(kDownloadTransferring);
     int64_t received = 0;
@@ -232,7 +239,9 @@ int Download::ResumeDownload()
     EndExchange(address, head, connection, reusable);
     CountBytes(job, received);
     if (outcome == Outcome::Complete) return Publish();
-    return Fail(job->nStopMode.load() == 2 ? kDownloadStopped : kDownloadFailed);
+    if (job->nStopMode.load() == 2) return Fail(kDownloadStopped);
+    ReportTransfer(address, outcome == Outcome::Failed ? kTransferFailed : kTransferBroken);
+    return Fail(kDownloadFailed);
 }
 
 }  // namespace
@@ -259,6 +268,7 @@ int DownloadFile(SCANJOB* job, const AddressRecord& address)
     GetDownloadFolder(folder);
     if (!MakeFullPath(folder, d.name, d.path)) {
         LogFormat("Can't save %s: its path would pass 255 characters", d.name);
+        ReportTransfer(address, kDiskError, 0, "its path would pass 255 characters");
         return 0;
     }
     if (PathExists(d.path)) return 0;
@@ -276,14 +286,19 @@ int DownloadFile(SCANJOB* job, const AddressRecord& address)
     char head[kHeadBufferSize];
     char bodyStart[kReceiveChunk];
     int bodyStartCount = 0;
-    if (!OpenExchange(address, 0, head, bodyStart, &bodyStartCount, &d.connection) || StatusCode(head) != 200)
+    if (!OpenExchange(address, 0, head, bodyStart, &bodyStartCount, &d.connection) || !HasStatus(address, head, 200))
         return d.Fail(kDownloadFailed);
 
     char lengthText[20];
     int64_t size = 0;
-    if (!FindHeader(head, "Content-Length", lengthText, sizeof lengthText) || !ParseContentLength(lengthText, &size) ||
-        size < static_cast<int64_t>(gSettings.nDownSizeLimit) * 1024)
+    if (!FindHeader(head, "Content-Length", lengthText, sizeof lengthText) || !ParseContentLength(lengthText, &size)) {
+        ReportTransfer(address, kNoLength);
         return d.Fail(kDownloadFailed);
+    }
+    if (size < static_cast<int64_t>(gSettings.nDownSizeLimit) * 1024) {
+        ReportTransfer(address, kBelowMinimumSize, size);
+        return d.Fail(kDownloadFailed);
+    }
 
     d.item = AddDownloadItem(display);
     if (d.item == nullptr) return d.Fail(kDownloadFailed);
@@ -298,7 +313,7 @@ int DownloadFile(SCANJOB* job, const AddressRecord& address)
     switch (outcome) {
     case Outcome::Complete: return d.Publish();
     case Outcome::Stopped: return d.Fail(kDownloadStopped);
-    case Outcome::Failed: return d.Fail(kDownloadFailed);
+    case Outcome::Failed: ReportTransfer(address, kTransferFailed); return d.Fail(kDownloadFailed);
     case Outcome::Short: break;
     }
     d.item->nState.store(kDownloadRetrying);

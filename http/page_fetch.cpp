@@ -2,6 +2,7 @@
 
 #include "http/chunked.h"
 #include "http/exchange.h"
+#include "http/failure.h"
 #include "platform/net.h"
 
 #include <cstring>
@@ -101,7 +102,11 @@ int FetchPageOnce(const std::atomic<int32_t>& stopMode, const AddressRecord& add
     if (!OpenExchange(address, 0, head, bodyStart, &bodyStartCount, &connection)) return 0;
     int stored = 0;
     bool complete = false;
-    if (StatusCode(head) == 200) stored = ReadBody(connection, stopMode, head, bodyStart, bodyStartCount, page, &complete);
+    if (IsRedirect(StatusCode(head)))
+        ReportTransfer(address, kRedirectRefused, StatusCode(head), "a second redirect");
+    else if (HasStatus(address, head, 200))
+        stored = ReportPage(address, ReadBody(connection, stopMode, head, bodyStart, bodyStartCount, page, &complete),
+                            stopMode);
     EndExchange(address, head, connection, complete);
     return stored;
 }
@@ -119,17 +124,25 @@ int FetchPage(const std::atomic<int32_t>& stopMode, AddressRecord* address, char
         bool complete = false;
         int stored = ReadBody(connection, stopMode, head, bodyStart, bodyStartCount, page, &complete);
         EndExchange(*address, head, connection, complete);
-        return stored;
+        return ReportPage(*address, stored, stopMode);
     }
     CloseServerConnection(connection);
-    if (!IsRedirect(status)) return 0;
+    if (!IsRedirect(status)) {
+        ReportStatus(*address, head);
+        return 0;
+    }
 
     char location[500];
     AddressRecord target;
     // An empty value names no target: it fails like a missing Location.
-    if (!FindHeader(head, "Location", location, sizeof location) || location[0] == '\0' ||
-        !RedirectTarget(location, *address, &target))
+    if (!FindHeader(head, "Location", location, sizeof location) || location[0] == '\0') {
+        ReportTransfer(*address, kRedirectRefused, status, "no Location");
         return 0;
+    }
+    if (!RedirectTarget(location, *address, &target)) {
+        ReportTransfer(*address, kRedirectRefused, status, location);
+        return 0;
+    }
     *address = target;
     return FetchPageOnce(stopMode, *address, page);
 }

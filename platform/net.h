@@ -15,8 +15,7 @@ inline constexpr int kReceiveTimeoutMs = 20000;
 int StartNetworking();
 void StopNetworking();
 
-// Resolves `host` (thread-safe; the first IPv4 address) and connects. Prints
-// "Error code = %d\n" to standard output when the name cannot be resolved.
+// Resolves `host` (thread-safe; the first IPv4 address) and connects.
 Socket ConnectToHost(const char* host, int port);
 // Connects to an IPv4 address given in network byte order.
 Socket OpenConnection(uint32_t address, int port);
@@ -30,6 +29,19 @@ int Receive(Socket socket, char* buffer, int size);
 bool SocketReadable(Socket socket);
 // Closes the socket if there is one and sets it to 0.
 void CloseConnection(Socket& socket);
+
+// Why this thread's last ConnectToHost or OpenConnection gave no connection.
+enum ConnectFailure : int {
+    kConnectNameNotResolved = 1,
+    kConnectRefused,
+    kConnectTimedOut,
+    kConnectUnreachable,
+    kConnectOtherError,
+};
+// The reason (ConnectFailure) and the system's error code of this thread's last failed connect.
+int LastConnectFailure(int* code);
+// Called by both sides of the transport when a connect fails.
+void NoteConnectFailure(int reason, int code);
 
 // The receive timeout in force for new sockets (used by both sides of the transport).
 int ReceiveTimeoutMs();

@@ -4,6 +4,23 @@
 
 namespace {
 std::atomic<int> gTestTimeoutMs{0};
+
+struct CONNECTFAILURE {
+    int reason;
+    int code;
+};
+thread_local CONNECTFAILURE tLastFailure;
+}  // namespace
+
+void NoteConnectFailure(int reason, int code)
+{
+    tLastFailure = {reason, code};
+}
+
+int LastConnectFailure(int* code)
+{
+    *code = tLastFailure.code;
+    return tLastFailure.reason;
 }
 
 void SetReceiveTimeoutForTest(int milliseconds)

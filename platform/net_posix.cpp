@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
@@ -12,6 +11,21 @@
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
+
+namespace {
+
+int ConnectReason(int error)
+{
+    switch (error) {
+    case ECONNREFUSED: return kConnectRefused;
+    case ETIMEDOUT: return kConnectTimedOut;
+    case ENETUNREACH:
+    case EHOSTUNREACH: return kConnectUnreachable;
+    default: return kConnectOtherError;
+    }
+}
+
+}  // namespace
 
 int StartNetworking()
 {
@@ -29,7 +43,7 @@ Socket ConnectToHost(const char* host, int port)
     addrinfo* result = nullptr;
     int error = getaddrinfo(host, nullptr, &hints, &result);
     if (error != 0 || result == nullptr) {
-        std::printf("Error code = %d\n", error);
+        NoteConnectFailure(kConnectNameNotResolved, error);
         return 0;
     }
     uint32_t address = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr.s_addr;
@@ -40,12 +54,18 @@ Socket ConnectToHost(const char* host, int port)
 Socket OpenConnection(uint32_t address, int port)
 {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return 0;
+    if (fd < 0) {
+        NoteConnectFailure(kConnectOtherError, errno);
+        return 0;
+    }
     if (fd == 0) {
         // 0 means "no connection" to every caller, so the socket may not live there.
         int moved = fcntl(fd, F_DUPFD_CLOEXEC, 1);
         close(fd);
-        if (moved < 0) return 0;
+        if (moved < 0) {
+            NoteConnectFailure(kConnectOtherError, errno);
+            return 0;
+        }
         fd = moved;
     }
     int ms = ReceiveTimeoutMs();
@@ -56,6 +76,7 @@ Socket OpenConnection(uint32_t address, int port)
     peer.sin_addr.s_addr = address;
     if (setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0 ||
         connect(fd, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
+        NoteConnectFailure(ConnectReason(errno), errno);
         close(fd);
         return 0;
     }

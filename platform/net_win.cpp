@@ -3,7 +3,21 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <cstdio>
+
+namespace {
+
+int ConnectReason(int error)
+{
+    switch (error) {
+    case WSAECONNREFUSED: return kConnectRefused;
+    case WSAETIMEDOUT: return kConnectTimedOut;
+    case WSAENETUNREACH:
+    case WSAEHOSTUNREACH: return kConnectUnreachable;
+    default: return kConnectOtherError;
+    }
+}
+
+}  // namespace
 
 int StartNetworking()
 {
@@ -23,7 +37,7 @@ Socket ConnectToHost(const char* host, int port)
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* result = nullptr;
     if (getaddrinfo(host, nullptr, &hints, &result) != 0 || result == nullptr) {
-        std::printf("Error code = %d\n", WSAGetLastError());
+        NoteConnectFailure(kConnectNameNotResolved, WSAGetLastError());
         return 0;
     }
     uint32_t address = reinterpret_cast<sockaddr_in*>(result->ai_addr)->sin_addr.s_addr;
@@ -34,7 +48,10 @@ Socket ConnectToHost(const char* host, int port)
 Socket OpenConnection(uint32_t address, int port)
 {
     SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    if (s == INVALID_SOCKET) return 0;
+    if (s == INVALID_SOCKET) {
+        NoteConnectFailure(kConnectOtherError, WSAGetLastError());
+        return 0;
+    }
     DWORD timeout = static_cast<DWORD>(ReceiveTimeoutMs());
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
@@ -42,6 +59,7 @@ Socket OpenConnection(uint32_t address, int port)
     peer.sin_addr.s_addr = address;
     if (setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout) != 0 ||
         connect(s, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) {
+        NoteConnectFailure(ConnectReason(WSAGetLastError()), WSAGetLastError());
         closesocket(s);
         return 0;
     }

@@ -73,6 +73,8 @@ VIEWS gWindowViews = {
             MESSAGETEXT message{text, caption};
             Hand(kMessage, &message);
         },
+    // The default: "Error code = %d" on standard output when a name cannot be resolved.
+    .transferEnded = nullptr,
     .fatalError = [](const char* message) { Hand(kFatal, message); },
 };
 

@@ -8,9 +8,12 @@ set the crawl rules predict, byte for byte, and the exit status and log lines wi
 """
 import argparse
 import os
+import pty
+import select
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -81,6 +84,18 @@ def expect_files(folder, files):
 STAMP = r"\d\d/\d\d/\d\d \d\d:\d\d:\d\d : "
 
 
+def error_lines(result):
+    """The program's failure lines on standard error (Wine may add lines of its own)."""
+    lines = result.stderr.splitlines()
+    return [line for line in lines if line.startswith("zorvel-cli: ")] if args.wine else lines
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
 def scenario_depth(out):
     # Pages two links deep, reached through relative (a*) and absolute (b*) links.
     result = run("-d", "2", "-o", local_path(out), site("/chain/index.html"))
@@ -103,7 +118,10 @@ def scenario_jobs(out):
     result = run("-f", "any", "-d", "R-1", "-o", local_path(out), "--ini-dir", local_path(ini_dir), "--min-size", "0",
                  site("/limit/index.html"), site("/crawl/missing.html"), "ftp://127.0.0.1/x",
                  f"HTTP://127.0.0.1:{ports['nginx']}/LIMIT/INDEX.HTML")  # the same job in other letter case
-    check(result.returncode == 0, f"exit status {result.returncode}")
+    # One start page (missing.html) is not there.
+    check(result.returncode == 3, f"exit status {result.returncode}")
+    check(error_lines(result) == [f"zorvel-cli: {site('/crawl/missing.html')}: start page not fetched: 404 Not Found"],
+          f"stderr {error_lines(result)}")
     check("Type correct url" in result.stdout, "bad address not refused")
     check("Already in Scanning Address List(" in result.stdout, "duplicate not refused")
     check(result.stdout.count("Complete ( ") == 2, "two jobs complete")
@@ -119,6 +137,114 @@ def scenario_usage(out):
     check(run("-o", local_path(out), "ftp://127.0.0.1/").returncode == 2, "no valid address: status 2")
     helped = run("--help")
     check(helped.returncode == 0 and "--time-limit" in helped.stdout, "--help")
+    check(re.search(r"^  3  a start page could not be fetched", helped.stdout, re.M), "--help lists the exit statuses")
+    version = run("--version")
+    check(version.returncode == 0 and version.stdout == "zorvel-cli (Zorvel 2.0)\n", f"--version: {version.stdout!r}")
+
+
+def scenario_start_failures(out):
+    """A start page that cannot be fetched: one line in words on standard error, status 3;
+    the window's "Error code" line never reaches the terminal."""
+    refused = f"http://127.0.0.1:{free_port()}/"
+    cases = [
+        ("http://nosuch.invalid/", "name not resolved"),
+        (refused, "connection refused"),
+        (site("/crawl/missing.html"), "404 Not Found"),
+        (site("/redirect-chain"), "redirect refused: a second redirect (301)"),
+    ]
+    for address, reason in cases:
+        for quiet in ([], ["-q"]):
+            result = run(*quiet, "-o", local_path(out), address)
+            check(result.returncode == 3, f"{address} {quiet}: exit status {result.returncode}")
+            want = [f"zorvel-cli: {address}: start page not fetched: {reason}"]
+            check(error_lines(result) == want, f"{address} {quiet}: stderr {error_lines(result)}, expected {want}")
+            check("Error code" not in result.stdout, f"{address}: an Error code line")
+            check(re.search(r"^Complete\s+Image R-1 .* " + re.escape(address) + "$", result.stdout, re.M),
+                  f"{address} {quiet}: no summary row")
+            # Quiet: the summary and nothing else on standard output.
+            logged = re.search(STAMP, result.stdout) is not None
+            check(logged != bool(quiet), f"{address} {quiet}: log lines {'shown' if logged else 'missing'}")
+    check(saved(out) == [], f"saved {saved(out)}")
+
+
+BROKEN_SAVED = ["broken/ok.jpg", "slow/wait.jpg"]
+
+
+def broken_errors():
+    return sorted([f"zorvel-cli: {site('/broken/missing.jpg')}: 404 Not Found",
+                   "zorvel-cli: http://gone.invalid/pic.jpg: name not resolved",
+                   "zorvel-cli: http://gone.invalid/page.html: name not resolved"])
+
+
+def scenario_broken_links(out):
+    """Links that fail do not fail the job: each is one line, the job completes, status 0;
+    -v adds a line per page fetched and per file saved."""
+    result = run("-v", "-f", "any", "-o", local_path(out), site("/broken/index.html"))
+    check(result.returncode == 0, f"exit status {result.returncode}")
+    check(sorted(error_lines(result)) == broken_errors(), f"stderr {error_lines(result)}")
+    check(re.search(STAMP + re.escape(f"Fetched {site('/broken/index.html')} ("), result.stdout), "no Fetched line")
+    for name in BROKEN_SAVED:
+        line = f"Saved {site('/' + name)} as 127.0.0.1+{name.replace('/', '+')} ("
+        check(re.search(STAMP + re.escape(line), result.stdout), f"no line: {line}")
+    expect_files(out, BROKEN_SAVED)
+
+
+def terminal_lines(data):
+    """What a terminal shows for `data`: carriage return, erase to the end of the line and
+    newline are applied; every other byte is written at the cursor."""
+    lines, line, col, i = [], [], 0, 0
+    while i < len(data):
+        if data.startswith("\033[K", i):
+            del line[col:]
+            i += 3
+            continue
+        c = data[i]
+        i += 1
+        if c == "\r":
+            col = 0
+        elif c == "\n":
+            lines.append("".join(line))
+            line, col = [], 0
+        else:
+            if col < len(line):
+                line[col] = c
+            else:
+                line.append(c)
+            col += 1
+    return lines + ["".join(line)]
+
+
+def scenario_terminal(out):
+    """On a terminal the live status line and the other lines never share a line: failures on
+    standard error and log lines each start on a line of their own."""
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.execv(args.cli, [args.cli, "-f", "any", "-o", out, site("/broken/index.html")])
+    data = b""
+    deadline = time.time() + 60
+    while time.time() < deadline:
+        ready, _, _ = select.select([fd], [], [], 1)
+        if not ready:
+            continue
+        try:
+            chunk = os.read(fd, 4096)
+        except OSError:  # the program ended and closed the terminal
+            break
+        if not chunk:
+            break
+        data += chunk
+    _, status = os.waitpid(pid, 0)
+    text = data.decode(errors="replace")
+    print(text.replace("\r", "\\r").replace("\033", "\\e"))
+    check(os.waitstatus_to_exitcode(status) == 0, f"exit status {os.waitstatus_to_exitcode(status)}")
+    check(" Thrds | " in text, "no status line was drawn")
+    shown = terminal_lines(text)
+    errors = sorted(line for line in shown if line.startswith("zorvel-cli: "))
+    check(errors == broken_errors(), f"failure lines {errors}")
+    for line in shown:
+        if " Thrds | " in line:
+            check(re.fullmatch(r"\w+ \| \d+ Thrds \| \d+ files \| \S+( \| \S+/sec)?", line), f"mixed line {line!r}")
+    check(any(re.match(STAMP + "Complete", line) for line in shown), "no Complete line")
 
 
 def scenario_https(out):
@@ -128,6 +254,8 @@ def scenario_https(out):
     if not args.wine:
         refused = run("-d", "2", "--min-size", "0", "-o", local_path(out), start)
         check(f"Certificate not trusted ( {start} )" in refused.stdout, "no certificate line without the CA")
+        check(refused.returncode == 3 and error_lines(refused) == [
+            f"zorvel-cli: {start}: start page not fetched: certificate not trusted"], f"stderr {error_lines(refused)}")
         check(saved(out) == [], f"saved {saved(out)} from an untrusted server")
         # OpenSSL's own variables name the trust store as for other programs.
         trusted = run("-d", "0", "--min-size", "0", "-o", local_path(out), start,
@@ -273,6 +401,28 @@ def scenario_killed(out):
     check(second.returncode == 0, f"second run: exit status {second.returncode}")
     check(not bad, f"cut-off files under final names: {sorted(bad)}")
     expect_files(out, slow + ["chain/c0.jpg", "chain/a1.jpg", "chain/a2.jpg", "chain/b1.jpg", "chain/b2.jpg"])
+
+
+def scenario_demo(out):
+    """scripts/demo.sh serves the sample site kept in the repository and crawls it: pages on
+    three levels, a frame and a second server, of which it keeps the Image files."""
+    repo = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    result = subprocess.run([os.path.join(repo, "scripts", "demo.sh"), out], stdin=subprocess.DEVNULL,
+                            capture_output=True, text=True, timeout=120, env=dict(os.environ, ZORVEL_CLI=args.cli))
+    print(result.stdout, end="")
+    print(result.stderr, end="", file=sys.stderr)
+    check(result.returncode == 0, f"exit status {result.returncode}")
+    files = {"images/logo.png": "site", "images/sun.gif": "site", "gallery/cat.jpg": "site",
+             "gallery/dog.jpg": "site", "gallery/birds/owl.png": "site", "more/sunset.jpg": "second"}
+    want = sorted("127.0.0.1+" + name.replace("/", "+") for name in files)
+    check(saved(out) == want, f"saved {saved(out)}, expected {want}")
+    for name, folder in files.items():
+        with open(os.path.join(repo, "demo", folder, name), "rb") as served_file:
+            saved_name = os.path.join(out, "127.0.0.1+" + name.replace("/", "+"))
+            check(os.path.exists(saved_name) and open(saved_name, "rb").read() == served_file.read(), f"{name} differs")
+    check(f"demo: the files went to {out}:" in result.stdout, "no line naming the folder")
+    check(result.stderr == "", "failures reported")
+    check(re.search(r"^Complete\s+Image R-2\s+1\s+6\s", result.stdout, re.M), "summary row")
 
 
 def scenario_fat(out):

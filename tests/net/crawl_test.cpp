@@ -189,6 +189,30 @@ TEST_F(Crawl, FailedStartPageCompletesWithNothingFound)
     EXPECT_EQ(job->nState.load(), kJobComplete);
     EXPECT_EQ(job->nFound.load(), 0);
     EXPECT_TRUE(Saved().empty());
+    // Marked on the job and reported once, as the start page's, under the job's address.
+    EXPECT_EQ(job->bStartFailed.load(), 1);
+    std::vector<TRANSFER> failures = Recorded().Failures();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].address, job->szAddress);
+    EXPECT_EQ(failures[0].outcome, kHttpStatus | kStartPageFailed);
+    EXPECT_EQ(failures[0].detail, "404 Not Found");
+}
+
+TEST_F(Crawl, FailedLinksAreReportedButDoNotFailTheStartPage)
+{
+    SCANJOB* job = Start("/broken/index.html", kFormatAny, 1);
+    RunToEnd(job);
+    EXPECT_EQ(job->bStartFailed.load(), 0);
+    std::set<std::string> failures;
+    for (const TRANSFER& t : Recorded().Failures())
+        failures.insert(t.address + " " + std::to_string(t.outcome) + " " + t.detail);
+    std::string site = "http://127.0.0.1:" + std::to_string(servers.nginx);
+    EXPECT_EQ(failures, (std::set<std::string>{
+                            site + "/broken/missing.jpg " + std::to_string(kHttpStatus) + " 404 Not Found",
+                            "http://gone.invalid/pic.jpg " + std::to_string(kNameNotResolved) + " ",
+                            "http://gone.invalid/page.html " + std::to_string(kNameNotResolved) + " ",
+                        }));
+    EXPECT_EQ(Saved(), (std::set<std::string>{"127.0.0.1+broken+ok.jpg", "127.0.0.1+slow+wait.jpg"}));
 }
 
 TEST_F(Crawl, EveryPageOfASiteOfSimilarAddressesIsFetchedOnce)

@@ -15,6 +15,12 @@ protected:
     std::mutex itemsLock;
     std::vector<DOWNLOADITEM*> items;
     std::vector<std::string> logLines;
+    struct ENDED {
+        int outcome;
+        int64_t number;
+        std::string detail;
+    };
+    std::vector<ENDED> ended;  // the transferEnded reports
     VIEWS views{};
     static FileDownload* current;
 
@@ -30,7 +36,18 @@ protected:
             std::lock_guard<std::mutex> lock(current->itemsLock);
             current->logLines.emplace_back(message);
         };
+        views.transferEnded = [](const char*, int outcome, int64_t number, const char* detail) {
+            std::lock_guard<std::mutex> lock(current->itemsLock);
+            current->ended.push_back({outcome, number, detail});
+        };
         InstallViews(&views);
+    }
+
+    // The download that just ended reported exactly one outcome since `before`: `outcome`.
+    void ExpectEnded(size_t before, int outcome)
+    {
+        ASSERT_EQ(ended.size(), before + 1);
+        EXPECT_EQ(ended.back().outcome, outcome);
     }
     void TearDown() override
     {
@@ -77,6 +94,10 @@ TEST_F(FileDownload, FilesOfEverySizeAreByteIdentical)
         EXPECT_EQ(items.back()->nTransferred.load(), size);
         EXPECT_EQ(items.back()->nPercent.load(), size ? 100 : 0);
         EXPECT_EQ(std::string(items.back()->szAddress), "http://127.0.0.1" + path);
+        ASSERT_FALSE(ended.empty());
+        EXPECT_EQ(ended.back().outcome, kFileSaved);
+        EXPECT_EQ(ended.back().number, size);
+        EXPECT_EQ(ended.back().detail, name);
         total += size;
         ++count;
     }
@@ -116,6 +137,8 @@ TEST_F(FileDownload, MinimumSizeTakesWholeKilobytes)
     gSettings.nDownSizeLimit = 5;  // 5,120 bytes
     EXPECT_EQ(Download(servers.scripted, "/sized/5000"), 0);
     EXPECT_TRUE(items.empty());
+    ExpectEnded(0, kBelowMinimumSize);
+    EXPECT_EQ(ended.back().number, 5000);
     gSettings.nDownSizeLimit = 4;
     EXPECT_EQ(Download(servers.scripted, "/sized/5000"), 1);
     EXPECT_EQ(Saved("127.0.0.1+sized+5000"), ScriptedBody(5000));
@@ -123,11 +146,18 @@ TEST_F(FileDownload, MinimumSizeTakesWholeKilobytes)
 
 TEST_F(FileDownload, RefusedBeforeTransferLeaveNoTrace)
 {
-    for (const char* path : {"/missing", "/no-length", "/bare-lf"}) {
-        SCOPED_TRACE(path);
-        EXPECT_EQ(Download(servers.scripted, path), 0);
+    struct Case {
+        const char* path;
+        int outcome;
+    } cases[] = {{"/missing", kHttpStatus}, {"/no-length", kNoLength}, {"/bare-lf", kNoResponse}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        size_t before = ended.size();
+        EXPECT_EQ(Download(servers.scripted, c.path), 0);
+        ExpectEnded(before, c.outcome);
     }
     EXPECT_EQ(Download(servers.nginx, "/files/none.bin"), 0);
+    EXPECT_EQ(ended.back().detail, "404 Not Found");
     EXPECT_TRUE(items.empty());
     EXPECT_TRUE(FolderFiles().empty());
     EXPECT_EQ(job.nSize.load(), 0);
@@ -158,17 +188,20 @@ TEST_F(FileDownload, ResumeThatCannotCompleteFails)
     struct Case {
         const char* path;
         int64_t counted;  // bytes added to the job's size
+        int outcome;
     } cases[] = {
-        {"/break-200", 600},       // the range was ignored
-        {"/break-badrange", 600},  // a range other than the missing tail
-        {"/break-206-long", 600},  // the tail came with more than was missing: none of it is taken
-        {"/break-again", 700},     // the tail broke off too: there is no second resume
+        {"/break-200", 600, kTransferBroken},       // the range was ignored
+        {"/break-badrange", 600, kTransferBroken},  // a range other than the missing tail
+        {"/break-206-long", 600, kTransferFailed},  // the tail came with more than was missing: none of it is taken
+        {"/break-again", 700, kTransferBroken},     // the tail broke off too: there is no second resume
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         job.nSize = 0;
+        size_t before = ended.size();
         EXPECT_EQ(Download(servers.scripted, c.path), 0);
         EXPECT_EQ(LastState(), kDownloadFailed);
+        ExpectEnded(before, c.outcome);
         EXPECT_EQ(job.nSize.load(), c.counted);
     }
     EXPECT_TRUE(FolderFiles().empty());
@@ -180,9 +213,11 @@ TEST_F(FileDownload, ServerSendingMoreThanAnnouncedFails)
     for (const char* path : {"/longer", "/endless"}) {
         SCOPED_TRACE(path);
         auto start = std::chrono::steady_clock::now();
+        size_t before = ended.size();
         EXPECT_EQ(Download(servers.scripted, path), 0);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
         EXPECT_EQ(LastState(), kDownloadFailed);
+        ExpectEnded(before, kTransferFailed);
     }
     EXPECT_TRUE(FolderFiles().empty());
 }
@@ -274,6 +309,7 @@ TEST_F(FileDownload, PathTooLongIsRefused)
     std::snprintf(gSettings.szDownloadFolder, sizeof gSettings.szDownloadFolder, "%s", deep.c_str());
     EXPECT_EQ(Download(servers.scripted, "/sized/10" + path.substr(0, 100)), 0);
     EXPECT_TRUE(items.empty());
+    ExpectEnded(0, kDiskError);
 }
 
 }  // namespace

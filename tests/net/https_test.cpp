@@ -115,11 +115,12 @@ TEST_F(Https, RefusedCertificatesAreLoggedAndNothingIsSaved)
     struct Case {
         int port;
         const char* line;
+        int outcome;
     } cases[] = {
-        {servers.tlsWrongName, "Certificate name mismatch"},
-        {servers.tlsExpired, "Certificate not trusted"},
-        {servers.tlsSelfSigned, "Certificate not trusted"},
-        {servers.nginx, "TLS handshake failed"},  // plain http where TLS was expected
+        {servers.tlsWrongName, "Certificate name mismatch", kCertificateNameMismatch},
+        {servers.tlsExpired, "Certificate not trusted", kCertificateUntrusted},
+        {servers.tlsSelfSigned, "Certificate not trusted", kCertificateUntrusted},
+        {servers.nginx, "TLS handshake failed", kTlsHandshakeFailed},  // plain http where TLS was expected
     };
     int handles = OpenHandleCount();
     for (const Case& c : cases) {
@@ -128,6 +129,9 @@ TEST_F(Https, RefusedCertificatesAreLoggedAndNothingIsSaved)
         EXPECT_EQ(DownloadFile(&job, address), 0);
         std::string shown = "https://localhost:" + std::to_string(c.port) + "/files/size-5000.bin";
         EXPECT_EQ(Recorded().logLines.back(), std::string(c.line) + " ( " + shown + " )");
+        ASSERT_FALSE(Recorded().Failures().empty());
+        EXPECT_EQ(Recorded().Failures().back().outcome, c.outcome);
+        EXPECT_EQ(Recorded().Failures().back().address, shown);
         address = Secure(c.port, "/page.html");
         EXPECT_EQ(FetchPage(job.nStopMode, &address, page), 0);
     }

@@ -150,3 +150,12 @@ for i in range(4):
 # Requests logged with their connection, for the tests of reused connections.
 write("reuse/a.html", b'<a href="b.jpg">b</a>')
 write("reuse/b.jpg", rng.randbytes(200 * 1024))
+
+# A page whose links fail in every common way: a missing file, a file and a page on a host
+# that never resolves (".invalid"), after a file that takes seconds (so that the failures come
+# while a terminal shows the live status line).
+write("broken/index.html", b"""<a href="ok.jpg">ok</a> <a href="missing.jpg">missing</a>
+<a href="/slow/wait.jpg">wait</a> <a href="http://gone.invalid/pic.jpg">pic</a>
+<a href="http://gone.invalid/page.html">page</a>""")
+write("broken/ok.jpg", rng.randbytes(2000))
+write("slow/wait.jpg", rng.randbytes(200 * 1024))

@@ -2,6 +2,7 @@
 #include "http/request.h"
 #include "http/response_head.h"
 #include "net_fixture.h"
+#include "support/recording_views.h"
 
 #include <chrono>
 #include <cstring>
@@ -19,6 +20,31 @@ std::string Page(const char* page, int length)
 class PageFetch : public NetTest {
 protected:
     std::vector<char> page = std::vector<char>(kPageBufferSize);
+
+    void SetUp() override
+    {
+        NetTest::SetUp();
+        InstallRecordingViews();
+    }
+    void TearDown() override
+    {
+        ResetViews();
+        NetTest::TearDown();
+    }
+
+    // The fetch that just failed reported exactly one failure since `before` failures, with
+    // `outcome` (any when -1) and `detail` (any when null).
+    static void ExpectOneFailure(size_t before, int outcome, const char* detail)
+    {
+        std::vector<TRANSFER> failures = Recorded().Failures();
+        ASSERT_EQ(failures.size(), before + 1);
+        if (outcome >= 0) {
+            EXPECT_EQ(failures.back().outcome, outcome);
+        }
+        if (detail) {
+            EXPECT_EQ(failures.back().detail, detail);
+        }
+    }
 
     int Fetch(AddressRecord* address, const std::atomic<int32_t>& stop = gRunning)
     {
@@ -85,22 +111,25 @@ TEST_F(PageFetch, RedirectCases)
         int port;
         const char* path;
         const char* finalPath;  // nullptr: the fetch fails
+        const char* reported;   // the failure's detail, when it is a refused redirect
     } cases[] = {
-        {servers.nginx, "/redirect-chain", nullptr},            // a second redirect ends it
-        {servers.scripted, "/redirect-twice", nullptr},
-        {servers.scripted, "/lower-location", "/echo-lower"},   // header names in any case, no blank
-        {servers.scripted, "/dir/relative-location", "/dir/echo-relative"},  // 307, relative target
-        {servers.scripted, "/https-location", nullptr},         // another scheme
-        {servers.scripted, "/no-location", nullptr},
-        {servers.scripted, "/loc/empty-location", nullptr},  // an empty value is no target
-        {servers.scripted, "/loc/blank-location", nullptr},
+        {servers.nginx, "/redirect-chain", nullptr, "a second redirect"},  // a second redirect ends it
+        {servers.scripted, "/redirect-twice", nullptr, "a second redirect"},
+        {servers.scripted, "/lower-location", "/echo-lower", nullptr},  // header names in any case, no blank
+        {servers.scripted, "/dir/relative-location", "/dir/echo-relative", nullptr},  // 307, relative target
+        {servers.scripted, "/https-location", nullptr, nullptr},  // followed: port 443 fails as it does
+        {servers.scripted, "/no-location", nullptr, "no Location"},
+        {servers.scripted, "/loc/empty-location", nullptr, "no Location"},  // an empty value is no target
+        {servers.scripted, "/loc/blank-location", nullptr, "no Location"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         AddressRecord address = Address(c.port, c.path);
+        size_t before = Recorded().Failures().size();
         int length = Fetch(&address);
         if (c.finalPath == nullptr) {
             EXPECT_EQ(length, 0);
+            ExpectOneFailure(before, c.reported ? kRedirectRefused : -1, c.reported);
         } else {
             EXPECT_GT(length, 0);
             EXPECT_STREQ(address.path, c.finalPath);
@@ -115,24 +144,35 @@ TEST_F(PageFetch, FailuresGiveZeroAndLeaveNothingOpen)
     struct Case {
         int port;
         const char* path;
+        int outcome;  // the one failure reported
+        const char* detail;
     } cases[] = {
-        {servers.nginx, "/missing.html"},  // 404
-        {servers.scripted, "/empty"},      // an empty body counts as no page
-        {servers.scripted, "/bare-lf"},    // the head never ends
-        {servers.scripted, "/head-4999"},
-        {servers.scripted, "/silence"},    // the receive times out
-        {1, "/"},                          // nothing listens there
+        {servers.nginx, "/missing.html", kHttpStatus, "404 Not Found"},
+        {servers.scripted, "/empty", kEmptyPage, ""},      // an empty body counts as no page
+        {servers.scripted, "/bare-lf", kNoResponse, ""},   // the head never ends
+        {servers.scripted, "/head-4999", kNoResponse, ""},
+        {servers.scripted, "/silence", kNoResponse, ""},   // the receive times out
+        {1, "/", kConnectionRefused, ""},                  // nothing listens there
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         AddressRecord address = Address(c.port, c.path);
+        size_t before = Recorded().Failures().size();
         auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(Fetch(&address), 0);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        ExpectOneFailure(before, c.outcome, c.detail);
     }
+    EXPECT_EQ(Recorded().Failures().back().address, "http://127.0.0.1:1/");
     AddressRecord address = Address(servers.scripted, "/x");
     address.host[0] = '\0';  // a name that cannot resolve, without asking any name server
+    size_t before = Recorded().Failures().size();
     EXPECT_EQ(Fetch(&address), 0);
+#if defined(_WIN32)
+    ExpectOneFailure(before, -1, nullptr);  // Wine takes an empty name for this machine
+#else
+    ExpectOneFailure(before, kNameNotResolved, "");
+#endif
 }
 
 TEST_F(PageFetch, StopModeIsReadBeforeEachReceive)

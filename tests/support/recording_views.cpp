@@ -52,7 +52,21 @@ void RecordRowRedrawn(SCANJOB*)
     ++gRecording.rowsRedrawn;
 }
 
+void RecordTransfer(const char* address, int outcome, int64_t number, const char* detail)
+{
+    std::lock_guard<std::mutex> lock(gLock);
+    gRecording.transfers.push_back({address, outcome, number, detail});
+}
+
 }  // namespace
+
+std::vector<TRANSFER> RECORDING::Failures() const
+{
+    std::vector<TRANSFER> failures;
+    for (const TRANSFER& t : transfers)
+        if ((t.outcome & ~kStartPageFailed) >= kNameNotResolved) failures.push_back(t);
+    return failures;
+}
 
 void InstallRecordingViews()
 {
@@ -68,6 +82,7 @@ void InstallRecordingViews()
     gRecordingViews.setStatusPart = RecordStatusPart;
     gRecordingViews.setTitle = RecordTitle;
     gRecordingViews.setJobStatusLine = RecordJobStatusLine;
+    gRecordingViews.transferEnded = RecordTransfer;
     InstallViews(&gRecordingViews);
 }
 
