@@ -28,7 +28,7 @@ while [ $# -gt 0 ]; do
     --sites) sites=$2; shift 2 ;;
     --cli) cli=$2; shift 2 ;;
     --no-docs) docs=0; shift ;;
-    -h|--help) sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) awk 'NR > 1 && /^#/ { sub(/^# ?/, ""); print; next } NR > 1 { exit }' "$0"; exit 0 ;;
     *) echo "bench: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
