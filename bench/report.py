@@ -147,6 +147,7 @@ def markdown(meta, sites, tools, rows):
         f"- Date: {meta.get('date', '?')}",
         f"- Machine: {meta.get('machine', '?')}",
         f"- Load (uptime) before: {meta.get('load_before', '?')}; after: {meta.get('load_after', '?')}",
+        f"- Whole run: {meta.get('duration', '?')}",
         f"- Network: {meta.get('network', '?')}",
         f"- Command: `{meta.get('command', 'bench/run.sh')}`",
         f"- Versions: {meta.get('versions', '?')}",

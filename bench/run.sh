@@ -166,6 +166,15 @@ fi
 # Every tool reads the site from memory, not from the disk.
 find "$work/www" -type f -exec cat {} + >/dev/null
 
+# The commit of the measured code: the last one outside the benchmark and the documents.
+if [ "$cli" = "$repo/build/release/zorvel-cli" ]; then
+  zorvel_version="built at commit $(git -C "$repo" log -1 --format=%h -- . ':!bench' ':!docs' ':!*.md' 2>/dev/null || echo '?')"
+else
+  zorvel_version="given with --cli"
+fi
+started=$(date +%s)
+grouped() { python3 -c 'import sys; print(f"{int(sys.argv[1]):,}")' "$1"; }
+
 keep_alive=0
 if "$cli" --help 2>&1 | grep -q -- '--keep-alive'; then keep_alive=1; fi
 
@@ -204,7 +213,7 @@ wget2_cmd=(wget2 -r -l 3 --max-threads 5 -A jpg -q --robots=off)
   echo "load_before $(uptime | sed 's/.*load average: //')"
   echo "network $ZORVEL_BENCH_NETWORK"
   echo "command bench/run.sh${args[*]:+ ${args[*]}}"
-  echo "versions zorvel-cli $(git -C "$repo" rev-parse --short HEAD 2>/dev/null || echo '?')," \
+  echo "versions zorvel-cli $zorvel_version," \
     "$(wget --version | head -n 1 | cut -d' ' -f1-3)," \
     "$(wget2 --version | head -n 1 | cut -d' ' -f1-3 | sed 's/ -$//')," \
     "$(nginx -v 2>&1 | sed 's/^nginx version: //')," \
@@ -224,20 +233,20 @@ for site in ${sites//,/ }; do
       expected=$(expected_of "$site")
       what=$([ "$site" = rel ] && echo relative || echo absolute)
       echo "site.$site ${what^} links, $rtt_ms ms round trip" >>"$meta"
-      echo "detail.$site 311 pages (1 index, 10 sections, 300 leaf pages) and $expected images ($(mb_of "$site") MB), every link $what, served by nginx through the latency proxy ($rtt_ms ms per connection and $rtt_ms ms per request)" >>"$meta"
+      echo "detail.$site 311 pages (1 index, 10 sections, 300 leaf pages) and $(grouped "$expected") images ($(mb_of "$site") MB), every link $what, served by nginx through the latency proxy ($rtt_ms ms per connection and $rtt_ms ms per request)" >>"$meta"
       ;;
     big)
       url=http://127.0.0.1:$nginx_port/big/index.html
       expected=$(expected_of big)
       echo "site.big Large site, $(mb_of big) MB, no added latency" >>"$meta"
-      echo "detail.big 1,021 pages (1 index, 20 sections, 1,000 leaf pages) and $expected images ($(mb_of big) MB; --large-mb sets it, default 491), relative links, nginx straight on loopback" >>"$meta"
+      echo "detail.big 1,021 pages (1 index, 20 sections, 1,000 leaf pages) and $(grouped "$expected") images ($(mb_of big) MB; --large-mb sets it, default 491), relative links, nginx straight on loopback" >>"$meta"
       ;;
     jobs)
       url=""
       for s in 01 02 03 04 05 06; do url+=" http://127.0.0.1:$nginx_port/big/s$s/index.html"; done
       expected=$(( $(expected_of big) * 6 / 20 ))
       echo "site.jobs 6 jobs, 100 workers (large site)" >>"$meta"
-      echo "detail.jobs zorvel-cli --threads 100 with six start addresses, the first six sections of the large site (300 leaf pages, $expected images), no added latency: for Zorvel's peak memory" >>"$meta"
+      echo "detail.jobs zorvel-cli --threads 100 with six start addresses, the first six sections of the large site (300 leaf pages, $(grouped "$expected") images), no added latency: for Zorvel's peak memory" >>"$meta"
       ;;
     *) echo "bench: unknown site $site" >&2; exit 2 ;;
   esac
@@ -256,6 +265,7 @@ done
 
 {
   echo "load_after $(uptime | sed 's/.*load average: //')"
+  echo "duration $(( ($(date +%s) - started + 30) / 60 )) min"
   echo "tool.zorvel Zorvel"
   if [ "$keep_alive" -eq 1 ]; then echo "tool.zorvel-ka Zorvel --keep-alive"; fi
   echo "tool.wget Wget"
