@@ -63,6 +63,27 @@ void Pump()
     }
 }
 
+// Handles the window's messages until `done` holds, for at most `ms` milliseconds (reports made
+// on other threads reach the controls at the window's own pace). Returns `done()`.
+template <typename Done>
+bool PumpUntil(Done done, int ms = 3000)
+{
+    for (int waited = 0; !done() && waited < ms; waited += 5) {
+        Pump();
+        Sleep(5);
+    }
+    Pump();
+    return done();
+}
+
+int LogLineCount()
+{
+    std::string log = Text(gMain.log);
+    int lines = 0;
+    for (size_t at = 0; (at = log.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
+    return lines;
+}
+
 void ResetLayout()
 {
     gMain.splitter = 410;
@@ -458,6 +479,7 @@ TEST_F(MainWindow, LogEntriesFromManyThreadsStayWhole)
         Sleep(1);
     }
     for (auto& thread : threads) thread.join();
+    PumpUntil([] { return LogLineCount() >= 100; });
     std::string log = Text(gMain.log);
     int lines = 0;
     for (size_t at = 0; (at = log.find("\r\n", at)) != std::string::npos; at += 2) {
