@@ -54,28 +54,6 @@ std::string StatusPart(int part)
     return text;
 }
 
-void Pump()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-// Handles the window's messages until `done` holds, for at most `ms` milliseconds (reports made
-// on other threads reach the controls at the window's own pace). Returns `done()`.
-template <typename Done>
-bool PumpUntil(Done done, int ms = 3000)
-{
-    for (int waited = 0; !done() && waited < ms; waited += 5) {
-        Pump();
-        Sleep(5);
-    }
-    Pump();
-    return done();
-}
-
 int LogLineCount()
 {
     std::string log = Text(gMain.log);
