@@ -60,11 +60,15 @@ void DeleteRowOf(HWND list, const void* record)
     if (row >= 0) ListView_DeleteItem(list, row);
 }
 
-void RedrawRowOf(HWND list, const void* record)
+void InvalidateRowOf(HWND list, const void* record)
 {
     int row = RowOf(list, record);
-    if (row < 0) return;
-    ListView_RedrawItems(list, row, row);
+    if (row >= 0) ListView_RedrawItems(list, row, row);
+}
+
+void RedrawRowOf(HWND list, const void* record)
+{
+    InvalidateRowOf(list, record);
     UpdateWindow(list);
 }
 

@@ -21,6 +21,8 @@ void* RowParam(HWND list, int row);
 // The row that carries `record`, or -1.
 int RowOf(HWND list, const void* record);
 void DeleteRowOf(HWND list, const void* record);
+// The row of `record` is drawn again at the list's next paint; RedrawRowOf paints it now.
+void InvalidateRowOf(HWND list, const void* record);
 void RedrawRowOf(HWND list, const void* record);
 
 // Copies a cell text into the request's buffer, cut to its length.

@@ -2,6 +2,7 @@
 
 #include "resources/resource_ids.h"
 #include "shell/status_bar.h"
+#include "shell/view_queue.h"
 
 #include <windowsx.h>
 
@@ -81,6 +82,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_ZORVEL_VIEW:
         return RunViewRequest(wParam, lParam);
+    case WM_ZORVEL_VIEWS_WAITING:
+        ViewsWaiting(window);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kViewPaceTimer) ViewPaceTick(window);
+        return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

@@ -8,7 +8,8 @@ inline constexpr int kPageSearch = 0;
 inline constexpr int kPageDownload = 1;
 inline constexpr int kPageBookmark = 2;
 
-// Private messages by which other threads hand view work to the user-interface thread.
+// The private message by which other threads hand view work to the user-interface thread and
+// wait for it (the queued reports have their own, in shell/view_queue.h).
 inline constexpr UINT WM_ZORVEL_VIEW = WM_APP + 1;
 
 struct MAINWINDOW {
@@ -82,7 +83,7 @@ LRESULT AcceptHandOver(const COPYDATASTRUCT* data);
 
 // Installs the window's functions in the views seam.
 void InstallWindowViews();
-// Runs one view request handed over by WM_ZORVEL_VIEW.
+// Runs one view request handed over by WM_ZORVEL_VIEW, after the reports queued before it.
 LRESULT RunViewRequest(WPARAM kind, LPARAM argument);
 
 // Ends the program: log line, bookmarks saved, Winsock ended, process ended. Does not return.

@@ -46,6 +46,11 @@ void ShowDownloadFolder()
 
 void SetStatusPartText(int kind, const char* text, int64_t number)
 {
+    SetStatusPartText(kind, text, number, ClockNow());
+}
+
+void SetStatusPartText(int kind, const char* text, int64_t number, int64_t when)
+{
     char buffer[256];
     switch (kind) {
     case 0: SetPart(0, text, SBT_NOBORDERS); break;
@@ -61,7 +66,7 @@ void SetStatusPartText(int kind, const char* text, int64_t number)
         char size[kSizeTextSize];
         SetPart(3, SizeText(number, size));
         int64_t rate = 0;
-        if (UpdateRate(gRate, ClockNow(), number, &rate)) {
+        if (UpdateRate(gRate, when, number, &rate)) {
             std::snprintf(buffer, sizeof buffer, "%s/sec", SizeText(rate, size));
             SetPart(4, buffer);
         }
@@ -73,8 +78,13 @@ void SetStatusPartText(int kind, const char* text, int64_t number)
 
 void AppendLogEntry(const char* message)
 {
+    AppendLogEntry(message, ClockNow());
+}
+
+void AppendLogEntry(const char* message, int64_t when)
+{
     char entry[kLogEntrySize];
-    FormatLogEntry(message, ClockNow(), entry);
+    FormatLogEntry(message, when, entry);
     // Select all, read the end, put the caret there, insert: one step on this thread.
     SendMessageA(gMain.log, EM_SETSEL, 0, -1);
     DWORD end = 0;

@@ -1,22 +1,25 @@
-// The window's side of the views seam. Engine threads may report at any time; each report is
-// handed to the user-interface thread by one synchronous message, so the controls are touched
-// only there and every report (a log entry's four steps included) is carried out whole.
+// The window's side of the views seam. Controls are touched only on the user-interface thread.
+// A report made there is carried out at once, after everything still queued. From another
+// thread, reports that only show state are queued (shell/view_queue) and the thread goes on
+// without waiting for the window; the rest (a job row removed, whose record is released right
+// after; the web search; message boxes) are handed over by one synchronous message, which also
+// applies the queue first, so every report keeps its place in the order.
+#include "engine/download_list.h"
 #include "engine/scan_list_window.h"
 #include "engine/views.h"
+#include "platform/clock.h"
 #include "search/result_list_window.h"
 #include "search/search.h"
 #include "shell/downloads_list_window.h"
 #include "shell/main_window.h"
 #include "shell/status_bar.h"
+#include "shell/view_queue.h"
 
 #include <cstdint>
 
 namespace {
 
 enum ViewKind : WPARAM {
-    kLog,
-    kStatusPart,
-    kTitle,
     kJobAdded,
     kJobRedrawn,
     kJobRemoved,
@@ -24,7 +27,6 @@ enum ViewKind : WPARAM {
     kDownloadAdded,
     kDownloadsRedrawn,
     kDownloadRemoved,
-    kJobStatusLine,
     kFatal,
     kResultAdded,
     kResultsCleared,
@@ -37,11 +39,12 @@ struct MESSAGETEXT {
     const char* caption;
 };
 
-struct STATUSPART {
-    int kind;
-    const char* text;
-    int64_t number;
-};
+DWORD gInterfaceThread = 0;
+
+bool OnInterfaceThread()
+{
+    return GetCurrentThreadId() == gInterfaceThread;
+}
 
 LRESULT Hand(ViewKind kind, const void* argument)
 {
@@ -49,22 +52,67 @@ LRESULT Hand(ViewKind kind, const void* argument)
     return SendMessageA(gMain.window, WM_ZORVEL_VIEW, kind, reinterpret_cast<LPARAM>(argument));
 }
 
+// A row report: carried out here on the user-interface thread, else queued (or, without memory
+// for the queue, handed over).
+void RowReport(ViewKind kind, QueuedKind queued, void* record)
+{
+    if (OnInterfaceThread() || !QueueRowReport(queued, record)) Hand(kind, record);
+}
+
+void AppendLogView(const char* message)
+{
+    if (!OnInterfaceThread()) return QueueLogEntry(message, ClockNow());
+    ApplyQueuedViews();
+    AppendLogEntry(message);
+}
+
+void StatusPartView(int kind, const char* text, int64_t number)
+{
+    if (!OnInterfaceThread()) return QueueStatusPart(kind, text, number, ClockNow());
+    ApplyQueuedViews();
+    SetStatusPartText(kind, text, number);
+}
+
+void TitleView(const char* title)
+{
+    if (!OnInterfaceThread()) return QueueTitle(title);
+    ApplyQueuedViews();
+    SetWindowTextA(gMain.window, title);
+}
+
+void JobStatusLineView(const char* text)
+{
+    if (!OnInterfaceThread()) return QueueJobStatusLine(text);
+    ApplyQueuedViews();
+    SetJobStatusLineText(text);
+}
+
+void DownloadAddedView(DOWNLOADITEM* item)
+{
+    DOWNLOADROW* row = NewDownloadRow(item);
+    if (row != nullptr) RowReport(kDownloadAdded, kQueuedDownloadAdded, row);
+}
+
+// The row's record lets the item go before this returns; the row itself may go later.
+void DownloadRemovedView(DOWNLOADITEM* item)
+{
+    DOWNLOADROW* row = LetGoDownloadRow(item);
+    if (row != nullptr) RowReport(kDownloadRemoved, kQueuedDownloadRemoved, row);
+}
+
 VIEWS gWindowViews = {
-    .appendLog = [](const char* message) { Hand(kLog, message); },
-    .setStatusPart =
-        [](int kind, const char* text, int64_t number) {
-            STATUSPART part{kind, text, number};
-            Hand(kStatusPart, &part);
-        },
-    .setTitle = [](const char* title) { Hand(kTitle, title); },
-    .jobRowAdded = [](SCANJOB* job) { Hand(kJobAdded, job); },
-    .jobRowRedrawn = [](SCANJOB* job) { Hand(kJobRedrawn, job); },
+    .appendLog = AppendLogView,
+    .setStatusPart = StatusPartView,
+    .setTitle = TitleView,
+    .jobRowAdded = [](SCANJOB* job) { RowReport(kJobAdded, kQueuedJobAdded, job); },
+    .jobRowRedrawn = [](SCANJOB* job) { RowReport(kJobRedrawn, kQueuedJobRedrawn, job); },
+    // The job is released when this returns, and its row reads it: the row goes first.
     .jobRowRemoved = [](SCANJOB* job) { Hand(kJobRemoved, job); },
     .jobListRedrawn = [] { Hand(kJobsRedrawn, nullptr); },
-    .downloadItemAdded = [](DOWNLOADITEM* item) { Hand(kDownloadAdded, item); },
-    .downloadListRedrawn = [] { Hand(kDownloadsRedrawn, nullptr); },
-    .downloadItemRemoved = [](DOWNLOADITEM* item) { Hand(kDownloadRemoved, item); },
-    .setJobStatusLine = [](const char* text) { Hand(kJobStatusLine, text); },
+    .downloadItemAdded = DownloadAddedView,
+    .downloadListRedrawn = [] { RowReport(kDownloadsRedrawn, kQueuedDownloadsRedrawn, nullptr); },
+    .downloadItemRemoved = DownloadRemovedView,
+    .setJobStatusLine = JobStatusLineView,
     .searchResultAdded = [](SEARCHRESULT* result) { Hand(kResultAdded, result); },
     .searchResultsCleared = [] { Hand(kResultsCleared, nullptr); },
     .enableSearchButtons = [](int search, int more) { Hand(kSearchButtons, reinterpret_cast<void*>(static_cast<intptr_t>(search | (more << 1)))); },
@@ -82,28 +130,22 @@ VIEWS gWindowViews = {
 
 void InstallWindowViews()
 {
+    gInterfaceThread = GetCurrentThreadId();
     InstallViews(&gWindowViews);
 }
 
 LRESULT RunViewRequest(WPARAM kind, LPARAM argument)
 {
+    ApplyQueuedViews();
     const char* text = reinterpret_cast<const char*>(argument);
     switch (kind) {
-    case kLog: AppendLogEntry(text); break;
-    case kStatusPart: {
-        const auto* part = reinterpret_cast<const STATUSPART*>(argument);
-        SetStatusPartText(part->kind, part->text, part->number);
-        break;
-    }
-    case kTitle: SetWindowTextA(gMain.window, text); break;
     case kJobAdded: AddJobRow(reinterpret_cast<SCANJOB*>(argument)); break;
     case kJobRedrawn: RedrawJobRow(reinterpret_cast<SCANJOB*>(argument)); break;
     case kJobRemoved: RemoveJobRow(reinterpret_cast<SCANJOB*>(argument)); break;
     case kJobsRedrawn: RedrawJobList(); break;
-    case kDownloadAdded: AddDownloadRow(reinterpret_cast<DOWNLOADITEM*>(argument)); break;
+    case kDownloadAdded: AddDownloadRow(reinterpret_cast<DOWNLOADROW*>(argument)); break;
     case kDownloadsRedrawn: RedrawDownloadRows(); break;
-    case kDownloadRemoved: RemoveDownloadRow(reinterpret_cast<DOWNLOADITEM*>(argument)); break;
-    case kJobStatusLine: SetJobStatusLineText(text); break;
+    case kDownloadRemoved: RemoveDownloadRow(reinterpret_cast<DOWNLOADROW*>(argument)); break;
     case kFatal: MessageBoxA(gMain.window, text, "Error", MB_OK); break;
     case kResultAdded: AddResultRow(reinterpret_cast<SEARCHRESULT*>(argument)); break;
     case kResultsCleared: ClearResultRows(); break;

@@ -1,10 +1,13 @@
 // Drives a running Zorvel.exe from outside, the way a user would: types into the address
 // box, presses buttons, switches pages, reads the title and the log, closes the window.
 //
-//   gui_driver scan ADDRESS FILES SECONDS   type ADDRESS (key by key, through the window's own
-//                                           message loop), press Scan it, wait until the title
-//                                           reads "Zorvel 2.0 - FILES files" (FILES "-": do not
-//                                           wait); prints the log
+//   gui_driver scan ADDRESS FILES SECONDS [DEPTH]
+//                                           type ADDRESS (key by key, through the window's own
+//                                           message loop), choose DEPTH (0 to 3, default R-1),
+//                                           press Scan it, wait until the title reads
+//                                           "Zorvel 2.0 - FILES files" (FILES "-": do not wait);
+//                                           prints the log, and to stderr the seconds from
+//                                           Scan it to that title
 //   gui_driver page N                       show page N (0 Search, 1 Download, 2 Bookmark)
 //   gui_driver address                      print the address box's text
 //   gui_driver log                          print the activity log
@@ -118,13 +121,18 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no Zorvel window\n");
         return 1;
     }
-    if (verb == "scan" && argc == 5) {
+    if (verb == "scan" && (argc == 5 || argc == 6)) {
         if (!Type(AddressBox(main), argv[2])) return 1;
         HWND scan = VisibleButton(main, "Scan it");
         if (scan == nullptr) return 1;
+        // The combo boxes in creation order: engine, search format and depth, format, depth...
+        SendMessageA(Children(main, "ComboBox").at(4), CB_SETCURSEL, argc == 6 ? std::atoi(argv[5]) : 1, 0);
+        ULONGLONG start = GetTickCount64();
         SendMessageA(main, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(scan));
         bool ok = std::strcmp(argv[3], "-") == 0 ||
                   WaitTitle(main, std::string("Zorvel 2.0 - ") + argv[3] + " files", std::atoi(argv[4]));
+        if (ok && std::strcmp(argv[3], "-") != 0)
+            std::fprintf(stderr, "title after %.1f s\n", static_cast<double>(GetTickCount64() - start) / 1000);
         std::printf("%s\n", Text(Log(main)).c_str());
         return ok ? 0 : 1;
     }

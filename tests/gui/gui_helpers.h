@@ -18,6 +18,29 @@ inline std::string Cell(HWND list, int row, int column)
     return text;
 }
 
+// Handles every message waiting for this thread's windows.
+inline void Pump()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+// Handles the window's messages until `done` holds, for at most `ms` milliseconds (reports made
+// on other threads reach the controls at the window's own pace). Returns `done()`.
+template <typename Done>
+bool PumpUntil(Done done, int ms = 3000)
+{
+    for (int waited = 0; !done() && waited < ms; waited += 5) {
+        Pump();
+        Sleep(5);
+    }
+    Pump();
+    return done();
+}
+
 inline std::string Text(HWND window)
 {
     std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');

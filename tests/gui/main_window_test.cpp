@@ -54,13 +54,12 @@ std::string StatusPart(int part)
     return text;
 }
 
-void Pump()
+int LogLineCount()
 {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    std::string log = Text(gMain.log);
+    int lines = 0;
+    for (size_t at = 0; (at = log.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
+    return lines;
 }
 
 void ResetLayout()
@@ -458,6 +457,7 @@ TEST_F(MainWindow, LogEntriesFromManyThreadsStayWhole)
         Sleep(1);
     }
     for (auto& thread : threads) thread.join();
+    PumpUntil([] { return LogLineCount() >= 100; });
     std::string log = Text(gMain.log);
     int lines = 0;
     for (size_t at = 0; (at = log.find("\r\n", at)) != std::string::npos; at += 2) {
