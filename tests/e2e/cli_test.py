@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end runs of zorvel-cli against the generated site on the test nginx.
 
-Usage: cli_test.py [--wine WINE_RUN] CLI NET_DIR SCENARIO
+Usage: cli_test.py [--wine WINE_RUN [--arch win32|win64]] CLI NET_DIR SCENARIO
 CLI is the zorvel-cli binary; with --wine it is a Windows build run through WINE_RUN.
 Each scenario runs the program as a user would and compares the downloaded files with the
 set the crawl rules predict, byte for byte, and the exit status and log lines with theirs.
@@ -40,7 +40,7 @@ def local_path(path):
 
 
 def command(*cli_args):
-    base = [args.wine, "win64", args.cli] if args.wine else [args.cli]
+    base = [args.wine, args.arch, args.cli] if args.wine else [args.cli]
     return base + list(cli_args)
 
 
@@ -452,6 +452,7 @@ def main():
     global args
     parser = argparse.ArgumentParser()
     parser.add_argument("--wine")
+    parser.add_argument("--arch", default="win64")  # win32 or win64: the Wine side of --wine
     parser.add_argument("cli")
     parser.add_argument("net_dir")
     parser.add_argument("scenario")
