@@ -33,21 +33,28 @@ uint64_t Mix(uint64_t x)
     return x;
 }
 
-// Copies the key's first 499 characters with a to z upper-cased; returns the length.
-size_t FoldKey(const char* key, char (&folded)[kVisitedKeyMax + 1])
+// A key as the table holds it: its first 499 characters with a to z upper-cased, and its hash.
+struct FOLDEDKEY {
+    char text[kVisitedKeyMax + 1];
+    size_t length = 0;
+    uint64_t hash = 0;
+};
+
+void FoldKey(const char* key, FOLDEDKEY* folded)
 {
     size_t n = 0;
     for (; n < kVisitedKeyMax && key[n] != '\0'; ++n) {
         char c = key[n];
-        folded[n] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        folded->text[n] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     }
-    folded[n] = '\0';
-    return n;
+    folded->text[n] = '\0';
+    folded->length = n;
+    folded->hash = VisitedKeyHash(folded->text, n);
 }
 
-VISITEDSLOT* FindSlot(VISITEDSLOT* slots, size_t capacity, uint64_t hash, const char* folded, size_t length,
-                      bool* found)
+VISITEDSLOT* FindSlot(VISITEDSLOT* slots, size_t capacity, const FOLDEDKEY& key, bool* found)
 {
+    const uint64_t hash = key.hash;
     size_t mask = capacity - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
         VISITEDSLOT& s = slots[i];
@@ -55,7 +62,7 @@ VISITEDSLOT* FindSlot(VISITEDSLOT* slots, size_t capacity, uint64_t hash, const 
             *found = false;
             return &s;
         }
-        if (s.hash == hash && std::memcmp(s.text, folded, length + 1) == 0) {
+        if (s.hash == hash && std::memcmp(s.text, key.text, key.length + 1) == 0) {
             *found = true;
             return &s;
         }
@@ -164,23 +171,22 @@ int MarkIfNew(SCANJOB* job, const char* key)
 {
     HTABLE* t = job->pVisited.load(std::memory_order_acquire);
     if (t == nullptr) return 1;
-    char folded[kVisitedKeyMax + 1];
-    size_t length = FoldKey(key, folded);
-    uint64_t hash = VisitedKeyHash(folded, length);
+    FOLDEDKEY folded;
+    FoldKey(key, &folded);
 
     std::lock_guard<std::mutex> lock(t->lock);
     bool found;
-    VISITEDSLOT* slot = FindSlot(t->slots, t->capacity, hash, folded, length, &found);
+    VISITEDSLOT* slot = FindSlot(t->slots, t->capacity, folded, &found);
     if (found) return 0;
     // At most half full, so probes stay short.
     if ((t->count + 1) * 2 > t->capacity) {
         if (!Grow(*t)) return 0;
-        slot = FindSlot(t->slots, t->capacity, hash, folded, length, &found);
+        slot = FindSlot(t->slots, t->capacity, folded, &found);
     }
-    char* text = Reserve(*t, length + 1);
+    char* text = Reserve(*t, folded.length + 1);
     if (text == nullptr) return 0;
-    std::memcpy(text, folded, length + 1);
-    slot->hash = hash;
+    std::memcpy(text, folded.text, folded.length + 1);
+    slot->hash = folded.hash;
     slot->text = text;
     ++t->count;
     return 1;
@@ -190,12 +196,11 @@ int IsVisited(SCANJOB* job, const char* key)
 {
     HTABLE* t = job->pVisited.load(std::memory_order_acquire);
     if (t == nullptr) return 0;
-    char folded[kVisitedKeyMax + 1];
-    size_t length = FoldKey(key, folded);
-    uint64_t hash = VisitedKeyHash(folded, length);
+    FOLDEDKEY folded;
+    FoldKey(key, &folded);
     std::lock_guard<std::mutex> lock(t->lock);
     bool found;
-    FindSlot(t->slots, t->capacity, hash, folded, length, &found);
+    FindSlot(t->slots, t->capacity, folded, &found);
     return found ? 1 : 0;
 }
 

@@ -146,43 +146,48 @@ void QueueLogEntry(const char* message, int64_t when)
     Wake(post);
 }
 
-void QueueStatusPart(int kind, const char* text, int64_t number, int64_t when)
+namespace {
+
+// Changes the latest state reports under the queue's lock, then wakes the window if needed.
+template <typename Change>
+void ChangeLatest(Change&& change)
 {
-    if (kind < 0 || kind > 3) return;
     bool post;
     {
         std::lock_guard<std::mutex> lock(gQueueLock);
-        gLatest.part[kind] = true;
-        if (kind == 0) std::snprintf(gLatest.partText, sizeof gLatest.partText, "%s", text ? text : "");
-        gLatest.partNumber[kind] = number;
-        gLatest.partWhen[kind] = when;
+        change(gLatest);
         post = Arm();
     }
     Wake(post);
+}
+
+}  // namespace
+
+void QueueStatusPart(int kind, const char* text, int64_t number, int64_t when)
+{
+    if (kind < 0 || kind > 3) return;
+    ChangeLatest([&](LATEST& latest) {
+        latest.part[kind] = true;
+        if (kind == 0) std::snprintf(latest.partText, sizeof latest.partText, "%s", text ? text : "");
+        latest.partNumber[kind] = number;
+        latest.partWhen[kind] = when;
+    });
 }
 
 void QueueTitle(const char* title)
 {
-    bool post;
-    {
-        std::lock_guard<std::mutex> lock(gQueueLock);
-        gLatest.title = true;
-        std::snprintf(gLatest.titleText, sizeof gLatest.titleText, "%s", title);
-        post = Arm();
-    }
-    Wake(post);
+    ChangeLatest([&](LATEST& latest) {
+        latest.title = true;
+        std::snprintf(latest.titleText, sizeof latest.titleText, "%s", title);
+    });
 }
 
 void QueueJobStatusLine(const char* text)
 {
-    bool post;
-    {
-        std::lock_guard<std::mutex> lock(gQueueLock);
-        gLatest.statusLine = true;
-        std::snprintf(gLatest.statusLineText, sizeof gLatest.statusLineText, "%s", text);
-        post = Arm();
-    }
-    Wake(post);
+    ChangeLatest([&](LATEST& latest) {
+        latest.statusLine = true;
+        std::snprintf(latest.statusLineText, sizeof latest.statusLineText, "%s", text);
+    });
 }
 
 void ApplyQueuedViews()

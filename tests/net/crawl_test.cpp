@@ -1,12 +1,7 @@
 // Whole crawls run on the test's own thread: the crawl thread's body, then pool-worker rounds
 // until the shared queue is empty, against the generated site on nginx.
-#include "engine/crawler.h"
+#include "crawl_fixture.h"
 #include "engine/job_actions.h"
-#include "engine/pool.h"
-#include "engine/scheduler.h"
-#include "engine/visited_table.h"
-#include "net_fixture.h"
-#include "support/recording_views.h"
 
 #include <algorithm>
 #include <chrono>
@@ -18,52 +13,12 @@
 
 namespace {
 
-class Crawl : public NetTest {
+class Crawl : public CrawlTest {
 protected:
-    std::unique_ptr<POOLWORKER> worker = std::make_unique<POOLWORKER>();
-
-    void SetUp() override
-    {
-        NetTest::SetUp();
-        InstallRecordingViews();
-    }
-    void TearDown() override
-    {
-        ResetViews();
-        NetTest::TearDown();
-    }
-
-    // Adds a job and starts it as the scheduler would, without a thread.
+    // A job for `path` on nginx, started as the scheduler would.
     SCANJOB* Start(const std::string& path, int format, int depth)
     {
-        std::string address = "http://127.0.0.1:" + std::to_string(servers.nginx) + path;
-        EXPECT_EQ(AddScanJob(address.c_str(), format, depth), AddResult::Added);
-        SCANJOB* job;
-        {
-            std::lock_guard<std::mutex> lock(gEngineLock);
-            job = JobAt(JobCount() - 1);
-        }
-        EXPECT_TRUE(MakeVisitedTable(job));
-        job->nState = kJobProcessing;
-        job->nActive = 1;
-        return job;
-    }
-
-    // The crawl thread's work, then the pool's, then the recount that finishes the job.
-    void RunToEnd(SCANJOB* job)
-    {
-        CrawlJob(job);
-        EXPECT_EQ(job->nActive.load(), 0);
-        for (int rounds = 0; rounds < 100000 && PoolWorkerStep(*worker) == 0; ++rounds) {
-        }
-        RecountJobStates();
-    }
-
-    std::set<std::string> Saved() const
-    {
-        std::set<std::string> names;
-        for (const std::string& name : FolderFiles()) names.insert(name);
-        return names;
+        return StartJob("http://127.0.0.1:" + std::to_string(servers.nginx) + path, format, depth);
     }
 
     std::set<std::string> Expected(const std::string& folder, std::initializer_list<const char*> files) const
@@ -83,15 +38,6 @@ protected:
         std::string version;
         while (log >> method >> target >> version) ++counts[target];
         return counts;
-    }
-
-    void ExpectServedBytes()
-    {
-        for (const std::string& name : FolderFiles()) {
-            std::string path = name.substr(name.find('+'));
-            std::replace(path.begin(), path.end(), '+', '/');
-            EXPECT_EQ(ReadWholeFile(folder.File(name)), ReadWholeFile(servers.root + path)) << name;
-        }
     }
 };
 

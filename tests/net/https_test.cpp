@@ -1,37 +1,18 @@
 // https end to end: page fetches, downloads and whole crawls over the platform's TLS against
 // nginx and the scripted server with the test's certificates (host name localhost).
-#include "engine/crawler.h"
-#include "engine/pool.h"
-#include "engine/scheduler.h"
-#include "engine/visited_table.h"
+#include "crawl_fixture.h"
 #include "http/file_download.h"
 #include "http/page_fetch.h"
-#include "net_fixture.h"
-#include "support/recording_views.h"
 
 #include <chrono>
-#include <memory>
-#include <set>
 #include <thread>
 
 namespace {
 
-class Https : public NetTest {
+class Https : public CrawlTest {
 protected:
-    std::unique_ptr<POOLWORKER> worker = std::make_unique<POOLWORKER>();
     SCANJOB job{};
     char page[kPageBufferSize];
-
-    void SetUp() override
-    {
-        NetTest::SetUp();
-        InstallRecordingViews();
-    }
-    void TearDown() override
-    {
-        ResetViews();
-        NetTest::TearDown();
-    }
 
     static AddressRecord Secure(int port, const std::string& path)
     {
@@ -40,35 +21,12 @@ protected:
         return record;
     }
 
-    std::set<std::string> Saved() const
-    {
-        std::set<std::string> names;
-        for (const std::string& name : FolderFiles()) names.insert(name);
-        return names;
-    }
-
-    // Whole crawl of one job on this thread: the crawl thread's body, the pool, the recount.
+    // A whole crawl of an Image job.
     SCANJOB* Crawl(const std::string& address, int depth)
     {
-        EXPECT_EQ(AddScanJob(address.c_str(), kFormatImage, depth), AddResult::Added);
-        SCANJOB* added;
-        {
-            std::lock_guard<std::mutex> lock(gEngineLock);
-            added = JobAt(JobCount() - 1);
-        }
-        EXPECT_TRUE(MakeVisitedTable(added));
-        added->nState = kJobProcessing;
-        added->nActive = 1;
-        CrawlJob(added);
-        for (int rounds = 0; rounds < 100000 && PoolWorkerStep(*worker) == 0; ++rounds) {
-        }
-        RecountJobStates();
-        return added;
-    }
-
-    void ExpectServed(const std::string& name, const std::string& path)
-    {
-        EXPECT_EQ(ReadWholeFile(folder.File(name)), ReadWholeFile(servers.root + path)) << name;
+        SCANJOB* started = StartJob(address, kFormatImage, depth);
+        RunToEnd(started);
+        return started;
     }
 };
 
@@ -80,11 +38,7 @@ TEST_F(Https, SiteIsCrawledWithRelativeAndAbsoluteLinks)
     EXPECT_EQ(crawled->nState.load(), kJobComplete);
     EXPECT_EQ(Saved(), (std::set<std::string>{"localhost+tls+t1.jpg", "localhost+tls+t2.jpg",
                                               "localhost+tls+sub+t3.jpg", "localhost+tls+t4.jpg"}));
-    for (const char* f : {"t1.jpg", "t2.jpg", "sub/t3.jpg", "t4.jpg"}) {
-        std::string name = std::string("localhost+tls+") + f;
-        if (name.find('/') != std::string::npos) name.replace(name.find('/'), 1, "+");
-        ExpectServed(name, std::string("/tls/") + f);
-    }
+    ExpectServedBytes();
     // The absolute links abs.html and sub/page.html went to the shared queue.
     EXPECT_EQ(crawled->nFound.load(), 2);
 }
@@ -107,7 +61,7 @@ TEST_F(Https, HttpPagesLeadToHttps)
     Crawl("http://127.0.0.1:" + std::to_string(servers.nginx) + "/mixed/index.html", 0);
     EXPECT_EQ(Saved(), (std::set<std::string>{"localhost+tls+t1.jpg", "localhost+tls+t2.jpg",
                                               "127.0.0.1+mixed+local.jpg"}));
-    ExpectServed("localhost+tls+t1.jpg", "/tls/t1.jpg");
+    ExpectServedBytes();
 }
 
 TEST_F(Https, RefusedCertificatesAreLoggedAndNothingIsSaved)

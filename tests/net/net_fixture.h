@@ -10,6 +10,7 @@
 #include "platform/net.h"
 #include "platform/tls.h"
 #include "settings/settings.h"
+#include "support/recording_views.h"
 #include "support/temp_dir.h"
 #include "support/test_servers.h"
 
@@ -67,4 +68,19 @@ protected:
 
     // The body a GET of `path` on the scripted server answers, read with our own client.
     std::string ScriptedText(const std::string& path);
+};
+
+// A network test whose engine reports are recorded (Recorded()).
+class RecordedNetTest : public NetTest {
+protected:
+    void SetUp() override
+    {
+        NetTest::SetUp();
+        InstallRecordingViews();
+    }
+    void TearDown() override
+    {
+        ResetViews();
+        NetTest::TearDown();
+    }
 };

@@ -17,20 +17,9 @@ std::string Page(const char* page, int length)
     return std::string(page, static_cast<size_t>(length));
 }
 
-class PageFetch : public NetTest {
+class PageFetch : public RecordedNetTest {
 protected:
     std::vector<char> page = std::vector<char>(kPageBufferSize);
-
-    void SetUp() override
-    {
-        NetTest::SetUp();
-        InstallRecordingViews();
-    }
-    void TearDown() override
-    {
-        ResetViews();
-        NetTest::TearDown();
-    }
 
     // The fetch that just failed reported exactly one failure since `before` failures, with
     // `outcome` (any when -1) and `detail` (any when null).
