@@ -4,6 +4,9 @@
   report.py row RESULTS SITE TOOL TIME_FILE FILES EXPECTED STATUS
       appends one run to RESULTS: the figures /usr/bin/time -v wrote to TIME_FILE, the number
       of image files the tool saved, the number the site holds and the tool's exit status.
+  report.py median TRIES
+      prints the line of TRIES (rows of one tool on one site) with the median wall time; of an
+      even number of runs, the slower of the two middle ones.
   report.py write RESULTS META MARKDOWN SVG [README]
       prints the table and writes MARKDOWN (the table, the machine, the sites), SVG (a bar
       chart of wall times) and, when README is given, the table between its two
@@ -41,6 +44,13 @@ def add_row(results, site, tool, time_file, files, expected, status):
     f = parse_time_file(time_file)
     with open(results, "a") as out:
         out.write(f"{site}\t{tool}\t{f['wall']:.2f}\t{f['cpu']:.2f}\t{f['rss_kb']}\t{files}\t{expected}\t{status}\n")
+
+
+def median_row(tries):
+    with open(tries) as f:
+        lines = [line for line in f if line.strip()]
+    lines.sort(key=lambda line: float(line.split("\t")[2]))
+    sys.stdout.write(lines[len(lines) // 2])
 
 
 def read_meta(path):
@@ -140,7 +150,9 @@ def markdown(meta, sites, tools, rows):
         "",
         "Wall and CPU seconds (user + system) and peak memory (maximum resident set size) are",
         "those `/usr/bin/time -v` reports for the tool's process. \"Image files saved\" counts the",
-        "`.jpg` files in the tool's download folder against the number the site holds.",
+        "`.jpg` files in the tool's download folder against the number the site holds."
+        + (f" Each tool ran {meta['runs']} times on each site; a row is its run of median wall time."
+           if meta.get("runs", "1") != "1" else ""),
         "",
         "## This run",
         "",
@@ -185,6 +197,9 @@ def update_readme(path, meta, table_text):
 def main():
     if sys.argv[1] == "row":
         add_row(*sys.argv[2:9])
+        return
+    if sys.argv[1] == "median":
+        median_row(sys.argv[2])
         return
     results, meta_path, md_path, svg_path = sys.argv[2:6]
     meta, sites, tools = read_meta(meta_path)

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Crawl benchmark: zorvel-cli, Wget and Wget2 on the same generated sites on 127.0.0.1.
 #
-# Usage: bench/run.sh [--large-mb N] [--rtt-ms N] [--timeout S] [--sites LIST] [--cli PATH] [--no-docs]
+# Usage: bench/run.sh [--large-mb N] [--rtt-ms N] [--runs N] [--timeout S] [--sites LIST] [--cli PATH] [--no-docs]
 #   --large-mb N   bytes of the large site's 10,000 images, in MB of 10^6 bytes (default 491)
 #   --rtt-ms N     round trip the latency proxy adds per connection and per request (default 20)
+#   --runs N       runs of each tool on each site; the table shows the run of median wall time (default 1)
 #   --timeout S    longest run of one tool on one site, in seconds (default 600)
-#   --sites LIST   comma-separated among rel,abs,big,jobs (default all four)
+#   --sites LIST   comma-separated among rel,tls,abs,big,jobs (default all five; tls is the
+#                  relative site over https, with throw-away certificates every tool is told to trust)
 #   --cli PATH     measure this zorvel-cli instead of building build/release/zorvel-cli
 #   --no-docs      print the table only; leave docs/ and README.md alone
 #
@@ -18,12 +20,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$PWD
 
-large_mb=491 rtt_ms=20 run_timeout=600 sites=rel,abs,big,jobs cli="" docs=1
+large_mb=491 rtt_ms=20 runs=1 run_timeout=600 sites=rel,tls,abs,big,jobs cli="" docs=1
 args=("$@")
 while [ $# -gt 0 ]; do
   case $1 in
     --large-mb) large_mb=$2; shift 2 ;;
     --rtt-ms) rtt_ms=$2; shift 2 ;;
+    --runs) runs=$2; shift 2 ;;
     --timeout) run_timeout=$2; shift 2 ;;
     --sites) sites=$2; shift 2 ;;
     --cli) cli=$2; shift 2 ;;
@@ -32,15 +35,16 @@ while [ $# -gt 0 ]; do
     *) echo "bench: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
-for n in "$large_mb" "$rtt_ms" "$run_timeout"; do
+for n in "$large_mb" "$rtt_ms" "$runs" "$run_timeout"; do
   case $n in ''|*[!0-9]*) echo "bench: $n is not a whole number" >&2; exit 2 ;; esac
 done
+if [ "$runs" -lt 1 ]; then echo "bench: --runs must be at least 1" >&2; exit 2; fi
 
 work=$repo/build/bench
 
 if [ -z "${ZORVEL_BENCH_INSIDE:-}" ]; then
   # Packages, when missing.
-  packages=(wget wget2 time nginx-light iproute2 util-linux procps python3
+  packages=(wget wget2 time nginx-light iproute2 util-linux procps python3 openssl
             build-essential cmake ninja-build pkg-config libssl-dev)
   missing=()
   for p in "${packages[@]}"; do
@@ -76,12 +80,12 @@ if [ -z "${ZORVEL_BENCH_INSIDE:-}" ]; then
     netns=""
   fi
   if [ -n "$netns" ]; then
-    nginx_port=8080 proxy_port=8081
+    nginx_port=8080 proxy_port=8081 tls_port=8443 tls_proxy_port=8444
     network="private network namespace (\`$netns\`), its own loopback 127.0.0.1"
   else
-    read -r nginx_port proxy_port <<<"$(python3 -c '
+    read -r nginx_port proxy_port tls_port tls_proxy_port <<<"$(python3 -c '
 import socket
-held = [socket.socket() for _ in range(2)]
+held = [socket.socket() for _ in range(4)]
 for s in held: s.bind(("127.0.0.1", 0))
 print(" ".join(str(s.getsockname()[1]) for s in held))')"
     network="plain loopback 127.0.0.1 (no private network namespace on this machine)"
@@ -92,9 +96,12 @@ print(" ".join(str(s.getsockname()[1]) for s in held))')"
   python3 bench/make_site.py "$work/www" rel 10 30 10 24000000
   python3 bench/make_site.py "$work/www" abs 10 30 10 24000000 "http://127.0.0.1:$proxy_port/"
   python3 bench/make_site.py "$work/www" big 20 50 10 "$((large_mb * 1000000))"
+  # Throw-away certificates for the https site: a CA that only the benchmark's tools trust.
+  if [ ! -f "$work/certs/good.pem" ]; then bash tests/net/make_certs.sh "$work/certs" >/dev/null; fi
 
   export ZORVEL_BENCH_INSIDE=1 ZORVEL_BENCH_CLI=$cli ZORVEL_BENCH_NGINX=$nginx_port \
-    ZORVEL_BENCH_PROXY=$proxy_port ZORVEL_BENCH_NETWORK=$network ZORVEL_BENCH_NETNS=${netns:+1}
+    ZORVEL_BENCH_PROXY=$proxy_port ZORVEL_BENCH_TLS=$tls_port ZORVEL_BENCH_TLS_PROXY=$tls_proxy_port \
+    ZORVEL_BENCH_NETWORK=$network ZORVEL_BENCH_NETNS=${netns:+1}
   if [ -n "$netns" ]; then
     echo "bench: entering a private network namespace" >&2
     exec $netns bash "$0" "${args[@]}"
@@ -104,6 +111,7 @@ fi
 
 # From here on: inside the namespace (or on plain loopback), with the sites written.
 cli=$ZORVEL_BENCH_CLI nginx_port=$ZORVEL_BENCH_NGINX proxy_port=$ZORVEL_BENCH_PROXY
+tls_port=$ZORVEL_BENCH_TLS tls_proxy_port=$ZORVEL_BENCH_TLS_PROXY ca=$work/certs/ca.pem
 if [ -n "${ZORVEL_BENCH_NETNS:-}" ]; then ip link set lo up; fi
 
 run=$work/run
@@ -112,7 +120,7 @@ mkdir -p "$run/logs" "$run/time" "$run/out" "$run/home" "$run/ini" "$run/nginx"
 
 cleanup() {
   if [ -f "$run/nginx/nginx.pid" ]; then kill "$(cat "$run/nginx/nginx.pid")" 2>/dev/null || true; fi
-  if [ -f "$run/proxy.pid" ]; then kill "$(cat "$run/proxy.pid")" 2>/dev/null || true; fi
+  for p in "$run"/proxy*.pid; do if [ -f "$p" ]; then kill "$(cat "$p")" 2>/dev/null || true; fi; done
   rm -rf "$run/out"
 }
 trap cleanup EXIT
@@ -141,15 +149,24 @@ http {
     listen 127.0.0.1:$nginx_port;
     root $work/www;
   }
+  server {
+    listen 127.0.0.1:$tls_port ssl;
+    root $work/www;
+    ssl_certificate $work/certs/good.pem;
+    ssl_certificate_key $work/certs/good.key;
+  }
 }
 CONF
 nginx -c "$run/nginx/nginx.conf" -p "$run/nginx" </dev/null >"$run/logs/nginx.out" 2>&1
 setsid python3 bench/latency_proxy.py "$proxy_port" "$nginx_port" "$rtt_ms" "$rtt_ms" \
   </dev/null >"$run/logs/proxy.log" 2>&1 &
 echo $! >"$run/proxy.pid"
+setsid python3 bench/latency_proxy.py "$tls_proxy_port" "$tls_port" "$rtt_ms" "$rtt_ms" \
+  </dev/null >"$run/logs/proxy-tls.log" 2>&1 &
+echo $! >"$run/proxy-tls.pid"
 up=0
 for _ in $(seq 1 100); do
-  if python3 - "$nginx_port" "$proxy_port" 2>/dev/null <<'PY'
+  if python3 - "$nginx_port" "$proxy_port" "$tls_port" "$tls_proxy_port" 2>/dev/null <<'PY'
 import socket, sys
 for port in sys.argv[1:]:
     socket.create_connection(("127.0.0.1", int(port)), timeout=1).close()
@@ -183,23 +200,29 @@ results=$run/results.tsv meta=$run/meta.txt
 expected_of() { read -r count _ <"$work/www/$1.expected"; echo "$count"; }
 mb_of() { read -r _ bytes <"$work/www/$1.expected"; echo "$((bytes / 1000000))"; }
 
-# run_tool SITE TOOL EXPECTED COMMAND...: one timed run in an empty download folder.
+# run_tool SITE TOOL EXPECTED COMMAND...: --runs timed runs, each in an empty download folder
+# with a fresh home (no cookies or connection caches carried over); the run of median wall time
+# goes into the results.
 run_tool() {
   local site=$1 tool=$2 expected=$3
   shift 3
-  local out=$run/out/$site-$tool status files
-  rm -rf "$out"
-  mkdir -p "$out"
-  echo "bench: $site / $tool ..." >&2
-  set +e
-  (cd "$out" && HOME=$run/home /usr/bin/time -v -o "$run/time/$site-$tool.txt" \
-    timeout -k 10 "$run_timeout" "$@" >"$run/logs/$site-$tool.log" 2>&1 </dev/null)
-  status=$?
-  set -e
-  files=$(find "$out" -type f -iname '*.jpg' | wc -l)
-  rm -rf "$out"
-  python3 bench/report.py row "$results" "$site" "$tool" "$run/time/$site-$tool.txt" "$files" "$expected" "$status"
-  echo "bench: $site / $tool: $(tail -n 1 "$results" | cut -f3-)" >&2
+  local out=$run/out/$site-$tool status files n tries=$run/tries-$site-$tool.tsv
+  : >"$tries"
+  for n in $(seq 1 "$runs"); do
+    rm -rf "$out" "$run/home"
+    mkdir -p "$out" "$run/home"
+    echo "bench: $site / $tool, run $n of $runs ..." >&2
+    set +e
+    (cd "$out" && HOME=$run/home /usr/bin/time -v -o "$run/time/$site-$tool-$n.txt" \
+      timeout -k 10 "$run_timeout" "$@" >"$run/logs/$site-$tool-$n.log" 2>&1 </dev/null)
+    status=$?
+    set -e
+    files=$(find "$out" -type f -iname '*.jpg' | wc -l)
+    rm -rf "$out"
+    python3 bench/report.py row "$tries" "$site" "$tool" "$run/time/$site-$tool-$n.txt" "$files" "$expected" "$status"
+    echo "bench: $site / $tool, run $n: $(tail -n 1 "$tries" | cut -f3-)" >&2
+  done
+  python3 bench/report.py median "$tries" >>"$results"
 }
 
 zorvel=("$cli" -f Image -d 3 -o . --min-size 0 --ini-dir "$run/ini")
@@ -222,8 +245,16 @@ wget2_cmd=(wget2 -r -l 3 --max-threads 5 -A jpg -q --robots=off)
 
 tools_for() { # SITE: the tool rows a site gets
   echo zorvel
-  if [ "$keep_alive" -eq 1 ]; then echo zorvel-ka; fi
+  # https connections are always reused, so --keep-alive changes nothing there.
+  if [ "$keep_alive" -eq 1 ] && [ "$1" != tls ]; then echo zorvel-ka; fi
   if [ "$1" != jobs ]; then echo wget; echo wget2; fi
+}
+tls_of() { # SITE TOOL: the options that make the tool trust the https site's CA
+  if [ "$1" != tls ]; then return; fi
+  case $2 in
+    zorvel*) echo "--ca-file $ca" ;;
+    wget*) echo "--ca-certificate=$ca" ;;
+  esac
 }
 
 for site in ${sites//,/ }; do
@@ -234,6 +265,12 @@ for site in ${sites//,/ }; do
       what=$([ "$site" = rel ] && echo relative || echo absolute)
       echo "site.$site ${what^} links, $rtt_ms ms round trip" >>"$meta"
       echo "detail.$site 311 pages (1 index, 10 sections, 300 leaf pages) and $(grouped "$expected") images ($(mb_of "$site") MB), every link $what, served by nginx through the latency proxy ($rtt_ms ms per connection and $rtt_ms ms per request)" >>"$meta"
+      ;;
+    tls)
+      url=https://127.0.0.1:$tls_proxy_port/rel/index.html
+      expected=$(expected_of rel)
+      echo "site.tls Relative links over https, $rtt_ms ms round trip" >>"$meta"
+      echo "detail.tls the relative site, served by nginx over TLS through the latency proxy, which also delays each flight of the TLS handshake; each tool is told to trust the throw-away CA (zorvel-cli --ca-file, wget and wget2 --ca-certificate)" >>"$meta"
       ;;
     big)
       url=http://127.0.0.1:$nginx_port/big/index.html
@@ -251,14 +288,15 @@ for site in ${sites//,/ }; do
     *) echo "bench: unknown site $site" >&2; exit 2 ;;
   esac
   for tool in $(tools_for "$site"); do
-    extra=()
+    # shellcheck disable=SC2207
+    extra=($(tls_of "$site" "$tool"))
     if [ "$site" = jobs ]; then extra=(--threads 100); fi
     # shellcheck disable=SC2086
     case $tool in
       zorvel) run_tool "$site" "$tool" "$expected" "${zorvel[@]}" "${extra[@]}" $url ;;
       zorvel-ka) run_tool "$site" "$tool" "$expected" "${zorvel[@]}" --keep-alive "${extra[@]}" $url ;;
-      wget) run_tool "$site" "$tool" "$expected" "${wget_cmd[@]}" $url ;;
-      wget2) run_tool "$site" "$tool" "$expected" "${wget2_cmd[@]}" $url ;;
+      wget) run_tool "$site" "$tool" "$expected" "${wget_cmd[@]}" "${extra[@]}" $url ;;
+      wget2) run_tool "$site" "$tool" "$expected" "${wget2_cmd[@]}" "${extra[@]}" $url ;;
     esac
   done
 done
@@ -266,6 +304,7 @@ done
 {
   echo "load_after $(uptime | sed 's/.*load average: //')"
   echo "duration $(( ($(date +%s) - started + 30) / 60 )) min"
+  echo "runs $runs"
   echo "tool.zorvel Zorvel"
   if [ "$keep_alive" -eq 1 ]; then echo "tool.zorvel-ka Zorvel --keep-alive"; fi
   echo "tool.wget Wget"
