@@ -29,6 +29,14 @@ void PushShared(SCANJOB* job, int level, const AddressRecord& link)
     PushJobLink(job, level, link);
 }
 
+// A relative page link goes to the job's own queue, which this thread, the job's other threads
+// and idle pool workers work through together.
+void PushRelative(SCANJOB* job, int level, const AddressRecord& link)
+{
+    std::lock_guard<std::mutex> lock(gEngineLock);
+    PushJobRelative(job, level, link);
+}
+
 // A file of the job's class goes to the job's download queue, which idle pool workers serve
 // while this thread goes on scanning. When no node can be had it is downloaded here.
 void DownloadIfWanted(CRAWLER& c, SCANJOB* job)
@@ -81,17 +89,25 @@ void ScanPage(CRAWLER& c, SCANJOB* job, int level)
         if (absolute)
             PushShared(job, level + c.depthStep, c.resolved);
         else
-            PushLocalLink(&c.queue, level + c.depthStep, c.resolved);
+            PushRelative(job, level + c.depthStep, c.resolved);
     }
 }
 
-void CrawlLocalLinks(CRAWLER& c, SCANJOB* job)
+void CrawlLocalLinks(CRAWLER& c, SCANJOB* job, int scanned)
 {
-    int level;
-    while (Running(job) && (level = PopLocalLink(&c.queue, &c.base)) >= 0) {
+    for (;;) {
+        int level = -1;
+        {
+            // The page just read is given back and the next one taken in one step, so no other
+            // thread sees the level free before this thread's links of it are queued.
+            std::lock_guard<std::mutex> lock(gEngineLock);
+            if (scanned >= 0) EndScan(job, scanned);
+            if (Running(job)) level = TakeJobRelative(job, &c.base);
+        }
+        if (level < 0) return;
         if (FetchPage(job->nStopMode, &c.base, c.page) > 0) ScanPage(c, job, level);
+        scanned = level;
     }
-    if (!Running(job)) ClearLocalLinks(&c.queue);
 }
 
 void CrawlJob(SCANJOB* job)
@@ -124,7 +140,12 @@ void CrawlJob(SCANJOB* job)
                 }
             }
 
-            // Pass B: the start page's files, and its relative page links for this thread.
+            // Pass B: the start page's files, and its relative page links. The start page counts
+            // as a page being read at level 0 until its links are all queued.
+            {
+                std::lock_guard<std::mutex> lock(gEngineLock);
+                BeginScan(job, 0);
+            }
             const char* text = c.page;
             while (Running(job) && (advance = NextLink(imageSrc, text, c.link, &c.depthStep)) > 0) {
                 text += advance;
@@ -135,13 +156,12 @@ void CrawlJob(SCANJOB* job)
                     continue;
                 }
                 if (!absolute && job->nDepth > 0 && MarkIfNew(job, LinkKey(c, absolute)))
-                    PushLocalLink(&c.queue, c.depthStep, c.resolved);
+                    PushRelative(job, c.depthStep, c.resolved);
             }
 
-            // Pass C: the relative pages, breadth-first.
-            CrawlLocalLinks(c, job);
+            // Pass C: the relative pages, breadth-first, beside the pool's idle workers.
+            CrawlLocalLinks(c, job, 0);
         }
-        if (!Running(job)) ClearLocalLinks(&c.queue);
     }
     job->nActive.fetch_sub(1);
 }

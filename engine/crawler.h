@@ -17,7 +17,6 @@ struct CRAWLER {
     AddressRecord resolved;  // the current link
     char extension[kExtensionSize];
     char key[kLinkValueSize];
-    LINKQUEUE queue;         // relative page links this thread fetches itself
 };
 
 // The crawl thread body of one Processing job; the job's nActive already counts it.
@@ -29,8 +28,11 @@ void CrawlJob(SCANJOB* job);
 // level is below the job's depth and nFound below the link limit.
 void ScanPage(CRAWLER& crawler, SCANJOB* job, int level);
 
-// Works through the local queue (fetch, then ScanPage) until it is empty or the job is stopped.
-void CrawlLocalLinks(CRAWLER& crawler, SCANJOB* job);
+// Works through the job's relative page links (fetch, then ScanPage) beside the job's other
+// threads, until none is left that this thread may take or the job is stopped. `scanned` is
+// the level of the page this thread has just read (counted in the job's nScanning, given back
+// here), or -1.
+void CrawlLocalLinks(CRAWLER& crawler, SCANJOB* job, int scanned);
 
 // True when the job's image sources are taken as links: the option is on and the job's
 // class is Image.

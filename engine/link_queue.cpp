@@ -4,12 +4,21 @@
 
 #include <new>
 
+namespace {
+
+int ClampLevel(int level)
+{
+    return level < 0 ? 0 : level >= kLinkLevels ? kLinkLevels - 1 : level;
+}
+
+}  // namespace
+
 int PushJobLink(SCANJOB* job, int level, const AddressRecord& link)
 {
     if (job->nStopMode.load() != kStopNone) return 0;
     LINKNODE* node = new (std::nothrow) LINKNODE{};
     if (node == nullptr) return 0;
-    level = level < 0 ? 0 : level > 3 ? 3 : level;
+    level = ClampLevel(level);
     node->nLevel = level;
     node->link = link;
     if (job->pHead[level] == nullptr) {
@@ -89,6 +98,14 @@ void DropJobLinks(SCANJOB* job)
     }
     job->pDownHead = nullptr;
     job->pDownTail = nullptr;
+    for (LINKNODE* node = job->pRelHead; node != nullptr;) {
+        LINKNODE* next = node->pNext;
+        delete node;
+        job->nRelQueued.fetch_sub(1);
+        node = next;
+    }
+    job->pRelHead = nullptr;
+    job->pRelTail = nullptr;
     for (int level = 0; level < kLinkLevels; ++level) {
         for (LINKNODE* node = job->pHead[level]; node != nullptr;) {
             LINKNODE* next = node->pNext;
@@ -101,50 +118,55 @@ void DropJobLinks(SCANJOB* job)
     }
 }
 
-int PushLocalLink(LINKQUEUE* queue, int level, const AddressRecord& link)
+int PushJobRelative(SCANJOB* job, int level, const AddressRecord& link)
 {
+    if (job->nStopMode.load() != kStopNone) return 0;
     LINKNODE* node = new (std::nothrow) LINKNODE{};
     if (node == nullptr) return 0;
-    node->nLevel = level;
+    node->nLevel = ClampLevel(level);
     node->link = link;
-    LINKNODE* last = queue->end.pPrev;
-    node->pPrev = last;
-    node->pNext = &queue->end;
-    if (last == nullptr)
-        queue->first = node;
+    if (job->pRelHead == nullptr)
+        job->pRelHead = node;
     else
-        last->pNext = node;
-    queue->end.pPrev = node;
+        job->pRelTail->pNext = node;
+    job->pRelTail = node;
+    job->nRelQueued.fetch_add(1);
     return 1;
 }
 
-int PopLocalLink(LINKQUEUE* queue, AddressRecord* link)
+int TakeJobRelative(SCANJOB* job, AddressRecord* link)
 {
-    LINKNODE* node = queue->first;
-    if (node == &queue->end) return -1;
+    LINKNODE* node = job->pRelHead;
+    if (node == nullptr) return -1;
+    const int level = node->nLevel;
+    for (int shallower = 0; shallower < level; ++shallower)
+        if (job->nScanning[shallower] > 0) return -1;
     *link = node->link;
-    int level = node->nLevel;
-    queue->first = node->pNext;
-    if (queue->first == &queue->end)
-        queue->end.pPrev = nullptr;
-    else
-        queue->first->pPrev = nullptr;
+    job->pRelHead = node->pNext;
+    if (job->pRelHead == nullptr) job->pRelTail = nullptr;
     delete node;
+    job->nRelQueued.fetch_sub(1);
+    ++job->nScanning[level];
     return level;
 }
 
-void ClearLocalLinks(LINKQUEUE* queue)
+SCANJOB* TakeNextRelative(AddressRecord* link, int* level)
 {
-    for (LINKNODE* node = queue->first; node != &queue->end;) {
-        LINKNODE* next = node->pNext;
-        delete node;
-        node = next;
+    for (int index = 0, count = JobCount(); index < count; ++index) {
+        SCANJOB* job = JobAt(index);
+        if (job->pRelHead == nullptr || job->nState.load() != kJobProcessing) continue;
+        *level = TakeJobRelative(job, link);
+        if (*level >= 0) return job;
     }
-    queue->first = &queue->end;
-    queue->end.pPrev = nullptr;
+    return nullptr;
 }
 
-LINKQUEUE::~LINKQUEUE()
+void BeginScan(SCANJOB* job, int level)
 {
-    ClearLocalLinks(this);
+    ++job->nScanning[ClampLevel(level)];
+}
+
+void EndScan(SCANJOB* job, int level)
+{
+    --job->nScanning[ClampLevel(level)];
 }

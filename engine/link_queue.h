@@ -1,5 +1,6 @@
-// Pages still to fetch: each job's shared queue of four levels (absolute links, taken by the
-// pool workers, under the engine lock) and each thread's own local queue (relative links).
+// Work still to do for each job, all under the engine lock: the shared queue of four levels
+// (absolute page links, taken by the pool workers), the relative page links, and the files to
+// download.
 #pragma once
 
 #include "engine/scan_job.h"
@@ -12,18 +13,6 @@ struct LINKNODE {
     LINKNODE* pPrev;
 };
 
-// One thread's first-in first-out queue, never locked. It ends in its own end marker and is
-// empty when its first node is the marker.
-struct LINKQUEUE {
-    LINKQUEUE() { first = &end; end.pPrev = nullptr; }
-    LINKQUEUE(const LINKQUEUE&) = delete;
-    LINKQUEUE& operator=(const LINKQUEUE&) = delete;
-    ~LINKQUEUE();
-
-    LINKNODE end{};
-    LINKNODE* first;
-};
-
 // The shared queue; the caller holds the engine lock for each of these.
 // Appends at the level (clamped to 0 to 3) and raises nFound and nLeft. 0 when no node could
 // be had, and for a job being stopped: its queue has been dropped and must stay empty.
@@ -31,7 +20,7 @@ int PushJobLink(SCANJOB* job, int level, const AddressRecord& link);
 // Takes the oldest link of the lowest level of the first Processing job in table order that
 // has one. Returns its level and sets `job`, or -1 and nullptr.
 int TakeNextLink(SCANJOB** job, AddressRecord* link);
-// Releases every queued link and queued download of the job.
+// Releases every queued link, relative link and queued download of the job.
 void DropJobLinks(SCANJOB* job);
 
 // The download queue of each job; the caller holds the engine lock.
@@ -41,8 +30,17 @@ int PushJobDownload(SCANJOB* job, const AddressRecord& file);
 // Returns the job, or nullptr.
 SCANJOB* TakeNextDownload(AddressRecord* file);
 
-// The local queue.
-int PushLocalLink(LINKQUEUE* queue, int level, const AddressRecord& link);
-// Copies the first link out and returns its level, or -1 when the queue is empty.
-int PopLocalLink(LINKQUEUE* queue, AddressRecord* link);
-void ClearLocalLinks(LINKQUEUE* queue);
+// The relative page links of each job; the caller holds the engine lock.
+// Appends a link at the level (clamped to 0 to 3). 0 when no node could be had, and for a job
+// being stopped.
+int PushJobRelative(SCANJOB* job, int level, const AddressRecord& link);
+// Takes the job's oldest relative link, unless a page of a smaller level is still being read
+// (nScanning). Returns its level, counted in nScanning until EndScan, or -1: nothing to take
+// now (the threads reading those pages take the rest when they are done).
+int TakeJobRelative(SCANJOB* job, AddressRecord* link);
+// The same for the first Processing job in table order that has a relative link to take.
+// Returns the job and sets `level`, or nullptr.
+SCANJOB* TakeNextRelative(AddressRecord* link, int* level);
+// A page of the job at `level` is being fetched or scanned, and is done.
+void BeginScan(SCANJOB* job, int level);
+void EndScan(SCANJOB* job, int level);

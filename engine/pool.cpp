@@ -16,11 +16,18 @@ int PoolWorkerStep(POOLWORKER& w)
     int level = -1;
     bool download = false;
     {
-        // Queued downloads first: they are the work a job's pages have already found.
+        // Queued downloads first: they are the work a job's pages have already found. Then
+        // the shared links, then the jobs' relative links.
         std::lock_guard<std::mutex> lock(gEngineLock);
         job = TakeNextDownload(&c.resolved);
         download = job != nullptr;
-        if (!download) level = TakeNextLink(&job, &c.base);
+        if (!download) {
+            level = TakeNextLink(&job, &c.base);
+            if (job != nullptr)
+                BeginScan(job, level);
+            else
+                job = TakeNextRelative(&c.base, &level);  // counted in nScanning already
+        }
         if (job != nullptr) job->nActive.fetch_add(1);
     }
     if (job == nullptr) {
@@ -39,11 +46,12 @@ int PoolWorkerStep(POOLWORKER& w)
         // Work of a job being stopped: the whole queue goes, the taken link or file with it.
         std::lock_guard<std::mutex> lock(gEngineLock);
         DropJobLinks(job);
+        if (!download) EndScan(job, level);
     } else if (download) {
         DownloadFile(job, c.resolved);
-    } else if (FetchPage(job->nStopMode, &c.base, c.page) > 0) {
-        ScanPage(c, job, level);
-        CrawlLocalLinks(c, job);
+    } else {
+        if (FetchPage(job->nStopMode, &c.base, c.page) > 0) ScanPage(c, job, level);
+        CrawlLocalLinks(c, job, level);
     }
     // The job may finish and be released once nActive reaches 0: nothing touches it after.
     job->nActive.fetch_sub(1);

@@ -44,6 +44,16 @@ struct SCANJOB {
     LINKNODE* pDownHead;
     LINKNODE* pDownTail;
     std::atomic<int32_t> nDownQueued;
+    // Relative page links found on the job's pages, first in first out, taken by the job's
+    // crawl thread, by the workers that scan its pages and by idle workers; changed under the
+    // engine lock and not counted in nFound or nLeft. nScanning counts, by level, the job's
+    // pages being fetched or scanned now: a relative page is taken only when no page of a
+    // smaller level is still being read, so each page gets the level that a crawl by one
+    // thread would give it.
+    LINKNODE* pRelHead;
+    LINKNODE* pRelTail;
+    std::atomic<int32_t> nRelQueued;
+    int32_t nScanning[kLinkLevels];
     std::atomic<HTABLE*> pVisited;  // only while Processing or Stopping
     std::atomic<int32_t> nStopMode; // StopMode; transfers end their receive loops when it reads 2
     std::atomic<int32_t> bStartFailed;    // 1 when the crawl could not fetch the start page

@@ -1,15 +1,20 @@
-// Whole crawls run on the test's own thread: the crawl thread's body, then pool-worker rounds
-// until the shared queue is empty, against the generated site on nginx.
+// Whole crawls against the generated site on nginx and the scripted server: on the test's own
+// thread (the crawl thread's body, then pool-worker rounds until no work is left), or beside
+// pool workers on their own threads.
 #include "crawl_fixture.h"
 #include "engine/job_actions.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <thread>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <set>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -19,6 +24,33 @@ protected:
     SCANJOB* Start(const std::string& path, int format, int depth)
     {
         return StartJob("http://127.0.0.1:" + std::to_string(servers.nginx) + path, format, depth);
+    }
+
+    // The crawl thread's body on this thread beside `count` pool workers on their own threads,
+    // until the job has no work left (tested under the engine lock, where work is taken), then
+    // the recount.
+    void RunWithWorkers(SCANJOB* job, int count)
+    {
+        std::atomic<bool> done{false};
+        std::vector<std::unique_ptr<POOLWORKER>> workers;
+        std::vector<std::thread> threads;
+        for (int i = 0; i < count; ++i) {
+            workers.push_back(std::make_unique<POOLWORKER>());
+            threads.emplace_back([&done, w = workers.back().get()] {
+                while (!done.load())
+                    if (PoolWorkerStep(*w) > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            });
+        }
+        CrawlJob(job);
+        auto idle = [job] {
+            std::lock_guard<std::mutex> lock(gEngineLock);
+            return job->nActive.load() == 0 && job->nLeft.load() == 0 && job->nDownQueued.load() == 0 &&
+                   job->nRelQueued.load() == 0;
+        };
+        for (int i = 0; i < 3000 && !idle(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        done = true;
+        for (std::thread& t : threads) t.join();
+        RecountJobStates();
     }
 
     std::set<std::string> Expected(const std::string& folder, std::initializer_list<const char*> files) const
@@ -273,6 +305,27 @@ TEST_F(Crawl, StoppedJobsLinksAreDroppedNotFetched)
     job->nState = kJobStopping;
     RecountJobStates();
     EXPECT_EQ(job->nState.load(), kJobStopped);
+}
+
+TEST_F(Crawl, RelativePagesAreReadInParallelAtTheLevelsOfAOneThreadCrawl)
+{
+    gSettings.nDownSizeLimit = 0;
+    const std::string scripted = "http://127.0.0.1:" + std::to_string(servers.scripted);
+
+    // Six relative pages, each of which waits (2 s at most) until two of them are read at once.
+    const std::string key = "crawl-" + std::to_string(::getpid());
+    SCANJOB* job = StartJob(scripted + "/par/" + key + "/index.html", kFormatImage, 1);
+    RunWithWorkers(job, 4);
+    EXPECT_EQ(job->nState.load(), kJobComplete);
+    EXPECT_GE(std::stoi(ScriptedText("/_peak/" + key)), 2);
+
+    // p.html is linked from a slow page at level 1 and, through a fast page, at level 2: it keeps
+    // level 1 + 1, so its link to q.html is followed and q.html's image saved at depth 3.
+    job = StartJob(scripted + "/lv/index.html", kFormatImage, 3);
+    RunWithWorkers(job, 4);
+    EXPECT_EQ(job->nState.load(), kJobComplete);
+    EXPECT_EQ(Saved(), (std::set<std::string>{"127.0.0.1+lv+q.jpg"}));
+    EXPECT_EQ(ReadWholeFile(folder.File("127.0.0.1+lv+q.jpg")), ScriptedBody(100));
 }
 
 }  // namespace

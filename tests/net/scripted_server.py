@@ -21,6 +21,23 @@ last_request = {}   # path -> raw bytes of the last request for it
 request_count = {}  # path -> number of requests
 connection_of = {}  # path -> serial number of the connection its last request came on
 serials = 0
+# /par/KEY/: pages read at the same time, per KEY (a test's own), and the most seen at once.
+par_lock = threading.Condition()
+par_reading = {}
+par_peak = {}
+
+# /lv/: a small site whose page p.html is linked from a slow page at level 1 and, through a
+# fast page, at level 2. A crawl that reads the level-2 page before the slow level-1 page is
+# done gives p.html level 3 and never reaches q.html, whose image only a depth-3 crawl saves
+# when p.html has level 2.
+LEVELS_SITE = {
+    "index.html": (0, ["a.html", "b.html"]),
+    "a.html": (0.8, ["p.html"]),
+    "b.html": (0, ["c.html"]),
+    "c.html": (0, ["p.html"]),
+    "p.html": (0, ["q.html"]),
+    "q.html": (0, ["q.jpg"]),
+}
 
 
 def body(n, salt=0):
@@ -78,6 +95,24 @@ def ok(n, extra=()):
     return head("200 OK", [f"Content-Length: {n}", "Connection: close", *extra])
 
 
+def links_page(links):
+    return "".join(f'<a href="{link}">x</a>\n' for link in links).encode()
+
+
+def parallel_page(key, name):
+    """A page of /par/KEY/: the index links six pages, and each of those waits (2 s at most)
+    until two of them have been read at the same time."""
+    if name == "index.html":
+        return links_page(f"p{n}.html" for n in range(6))
+    with par_lock:
+        par_reading[key] = par_reading.get(key, 0) + 1
+        par_peak[key] = max(par_peak.get(key, 0), par_reading[key])
+        par_lock.notify_all()
+        par_lock.wait_for(lambda: par_peak[key] >= 2, timeout=2)
+        par_reading[key] -= 1
+    return links_page([])
+
+
 def serve(conn, port, connection):
     """Answers one request. True when the connection stays open for another one: only the
     /ka/ routes keep it, and only for a request that asks to keep it."""
@@ -133,6 +168,20 @@ def serve(conn, port, connection):
         with lock:
             text = str(request_count.get("/" + path[len("/_count/"):], 0)).encode()
         send(ok(len(text)) + text)
+    elif path.startswith("/_peak/"):
+        with par_lock:
+            text = str(par_peak.get(path[len("/_peak/"):], 0)).encode()
+        send(ok(len(text)) + text)
+    elif route.startswith("/par/") and route.count("/") == 3:
+        page = parallel_page(*route[len("/par/"):].split("/"))
+        send(ok(len(page)) + page)
+    elif route.startswith("/lv/") and route[len("/lv/"):] in LEVELS_SITE:
+        delay, links = LEVELS_SITE[route[len("/lv/"):]]
+        time.sleep(delay)
+        page = links_page(links)
+        send(ok(len(page)) + page)
+    elif route == "/lv/q.jpg":
+        send(ok(100) + body(100))
     elif route == "/search":
         page = search_page(path, port)
         send(ok(len(page)) + page)

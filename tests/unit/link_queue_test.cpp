@@ -108,29 +108,71 @@ TEST_F(LinkQueue, DropEmptiesAndStoppedJobsTakeNoMore)
     EXPECT_EQ(job->nLeft.load(), 0);
 }
 
-TEST(LocalQueue, FirstInFirstOut)
+TEST_F(LinkQueue, RelativeLinksWaitForShallowerPagesBeingRead)
 {
-    LINKQUEUE queue;
-    AddressRecord out;
-    EXPECT_EQ(PopLocalLink(&queue, &out), -1);
-    PushLocalLink(&queue, 1, Link("/a"));
-    PushLocalLink(&queue, 0, Link("/b"));
-    PushLocalLink(&queue, 2, Link("/c"));
-    EXPECT_EQ(PopLocalLink(&queue, &out), 1);
-    EXPECT_STREQ(out.path, "/a");
-    PushLocalLink(&queue, 3, Link("/d"));
-    EXPECT_EQ(PopLocalLink(&queue, &out), 0);
-    EXPECT_STREQ(out.path, "/b");
-    EXPECT_EQ(PopLocalLink(&queue, &out), 2);
-    EXPECT_EQ(PopLocalLink(&queue, &out), 3);
-    EXPECT_STREQ(out.path, "/d");
-    EXPECT_EQ(PopLocalLink(&queue, &out), -1);
+    SCANJOB* job = Add("http://a/", kJobProcessing);
+    auto push = [&](int level, const char* path) {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        return PushJobRelative(job, level, Link(path));
+    };
+    auto take = [&]() -> std::pair<std::string, int> {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        AddressRecord link;
+        int level = TakeJobRelative(job, &link);
+        return {level < 0 ? "" : link.path, level};
+    };
+    auto end = [&](int level) {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        EndScan(job, level);
+    };
+    using Taken = std::pair<std::string, int>;
 
-    PushLocalLink(&queue, 0, Link("/e"));
-    PushLocalLink(&queue, 0, Link("/f"));
-    ClearLocalLinks(&queue);
-    EXPECT_EQ(PopLocalLink(&queue, &out), -1);
-    PushLocalLink(&queue, 0, Link("/g"));  // left with nodes: the destructor releases them
+    {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        BeginScan(job, 0);  // the start page is being read
+    }
+    push(1, "/a");
+    push(1, "/b");
+    push(2, "/c");
+    EXPECT_EQ(job->nRelQueued.load(), 3);
+    EXPECT_EQ(job->nFound.load(), 0);  // relative links are not counted as found
+    EXPECT_EQ(take(), (Taken{"", -1}));  // the links wait until the start page's are all queued
+    end(0);
+    EXPECT_EQ(take(), (Taken{"/a", 1}));  // first in, first out
+    EXPECT_EQ(take(), (Taken{"/b", 1}));
+    EXPECT_EQ(take(), (Taken{"", -1}));  // /c waits while /a and /b are read
+    end(1);
+    EXPECT_EQ(take(), (Taken{"", -1}));
+    end(1);
+    EXPECT_EQ(take(), (Taken{"/c", 2}));
+    EXPECT_EQ(job->nRelQueued.load(), 0);
+    EXPECT_EQ(take(), (Taken{"", -1}));
+
+    // Another job's waiting link is taken by an idle worker; a job not Processing is passed over.
+    SCANJOB* queued = Add("http://q/", kJobQueued);
+    SCANJOB* other = Add("http://o/", kJobProcessing);
+    {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        PushJobRelative(queued, 0, Link("/q"));
+        PushJobRelative(job, 3, Link("/deep"));  // waits for /c, at level 2
+        PushJobRelative(other, 1, Link("/o"));
+        AddressRecord link;
+        int level = -1;
+        EXPECT_EQ(TakeNextRelative(&link, &level), other);
+        EXPECT_STREQ(link.path, "/o");
+        EXPECT_EQ(level, 1);
+        EXPECT_EQ(TakeNextRelative(&link, &level), nullptr);
+    }
+
+    // A stop drops the waiting links and refuses new ones.
+    {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        DropJobLinks(job);
+    }
+    EXPECT_EQ(job->nRelQueued.load(), 0);
+    job->nStopMode = kStopGraceful;
+    EXPECT_EQ(push(0, "/late"), 0);
+    EXPECT_EQ(job->nRelQueued.load(), 0);
 }
 
 }  // namespace
