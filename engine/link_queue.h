@@ -34,8 +34,8 @@ SCANJOB* TakeNextDownload(AddressRecord* file);
 // Appends a link at the level (clamped to 0 to 3). 0 when no node could be had, and for a job
 // being stopped.
 int PushJobRelative(SCANJOB* job, int level, const AddressRecord& link);
-// Takes the job's oldest relative link, unless a page of a smaller level is still being read
-// (nScanning). Returns its level, counted in nScanning until EndScan, or -1: nothing to take
+// Takes the job's oldest relative link, unless a relative page (or the start page) of a
+// smaller level is still being read (nScanning). Returns its level, counted in nScanning until EndScan, or -1: nothing to take
 // now (the threads reading those pages take the rest when they are done).
 int TakeJobRelative(SCANJOB* job, AddressRecord* link);
 // The same for the first Processing job in table order that has a relative link to take.

@@ -15,6 +15,7 @@ int PoolWorkerStep(POOLWORKER& w)
     SCANJOB* job = nullptr;
     int level = -1;
     bool download = false;
+    bool relative = false;  // a relative link, counted in the job's nScanning until read
     {
         // Queued downloads first: they are the work a job's pages have already found. Then
         // the shared links, then the jobs' relative links.
@@ -23,10 +24,10 @@ int PoolWorkerStep(POOLWORKER& w)
         download = job != nullptr;
         if (!download) {
             level = TakeNextLink(&job, &c.base);
-            if (job != nullptr)
-                BeginScan(job, level);
-            else
-                job = TakeNextRelative(&c.base, &level);  // counted in nScanning already
+            if (job == nullptr) {
+                job = TakeNextRelative(&c.base, &level);
+                relative = job != nullptr;
+            }
         }
         if (job != nullptr) job->nActive.fetch_add(1);
     }
@@ -46,12 +47,12 @@ int PoolWorkerStep(POOLWORKER& w)
         // Work of a job being stopped: the whole queue goes, the taken link or file with it.
         std::lock_guard<std::mutex> lock(gEngineLock);
         DropJobLinks(job);
-        if (!download) EndScan(job, level);
+        if (relative) EndScan(job, level);
     } else if (download) {
         DownloadFile(job, c.resolved);
     } else {
         if (FetchPage(job->nStopMode, &c.base, c.page) > 0) ScanPage(c, job, level);
-        CrawlLocalLinks(c, job, level);
+        CrawlLocalLinks(c, job, relative ? level : -1);
     }
     // The job may finish and be released once nActive reaches 0: nothing touches it after.
     job->nActive.fetch_sub(1);
