@@ -30,11 +30,11 @@ root, base = sys.argv[1], f"http://127.0.0.1:{sys.argv[2]}/s"
 pages, files = int(sys.argv[3]), int(sys.argv[4])
 def page(links):
     return "<html><body>\n" + "".join(f'<a href="{link}">x</a>\n' for link in links) + "</body></html>\n"
-open(f"{root}/index.html", "w").write(page(f"{base}/p{p}.html" for p in range(10)))
-for p in range(10):
-    open(f"{root}/p{p}.html", "w").write(page(f"{base}/img/p{p}f{i}.jpg" for i in range(100)))
-    for i in range(100):
-        open(f"{root}/img/p{p}f{i}.jpg", "wb").write(os.urandom(2048 + (p * 100 + i) % 4096))
+open(f"{root}/index.html", "w").write(page(f"{base}/p{p}.html" for p in range(pages)))
+for p in range(pages):
+    open(f"{root}/p{p}.html", "w").write(page(f"{base}/img/p{p}f{i}.jpg" for i in range(files)))
+    for i in range(files):
+        open(f"{root}/img/p{p}f{i}.jpg", "wb").write(os.urandom(2048 + (p * files + i) % 4096))
 PY
 user_line=""
 if [ "$(id -u)" -eq 0 ]; then user_line="user root;"; fi

@@ -28,10 +28,9 @@ void CrawlJob(SCANJOB* job);
 // level is below the job's depth and nFound below the link limit.
 void ScanPage(CRAWLER& crawler, SCANJOB* job, int level);
 
-// Works through the job's relative page links (fetch, then ScanPage) beside the job's other
-// threads, until none is left that this thread may take or the job is stopped. `scanned` is
-// the level of the page this thread has just read (counted in the job's nScanning, given back
-// here), or -1.
+// The crawl thread's pass through the job's relative page links (fetch, then ScanPage) beside
+// the pool's workers, until none is left that it may take or the job is stopped. `scanned` is
+// the level of the page it has just read (counted in the job's nScanning, given back here).
 void CrawlLocalLinks(CRAWLER& crawler, SCANJOB* job, int scanned);
 
 // True when the job's image sources are taken as links: the option is on and the job's

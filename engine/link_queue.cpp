@@ -2,6 +2,8 @@
 
 #include "engine/job_table.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <new>
 
 namespace {
@@ -11,7 +13,30 @@ int ClampLevel(int level)
     return level < 0 ? 0 : level >= kLinkLevels ? kLinkLevels - 1 : level;
 }
 
+// Guarded by the engine lock.
+uint64_t gWorkPosts = 0;
+std::condition_variable gWorkPosted;
+
+void PostWork(bool everyone = false)
+{
+    ++gWorkPosts;
+    if (everyone)
+        gWorkPosted.notify_all();
+    else
+        gWorkPosted.notify_one();
+}
+
 }  // namespace
+
+uint64_t WorkPosts()
+{
+    return gWorkPosts;
+}
+
+void WaitForWork(std::unique_lock<std::mutex>& lock, uint64_t seen, int milliseconds)
+{
+    gWorkPosted.wait_for(lock, std::chrono::milliseconds(milliseconds), [seen] { return gWorkPosts != seen; });
+}
 
 int PushJobLink(SCANJOB* job, int level, const AddressRecord& link)
 {
@@ -30,6 +55,7 @@ int PushJobLink(SCANJOB* job, int level, const AddressRecord& link)
     job->pTail[level] = node;
     job->nFound.fetch_add(1);
     job->nLeft.fetch_add(1);
+    PostWork();
     return 1;
 }
 
@@ -69,15 +95,16 @@ int PushJobDownload(SCANJOB* job, const AddressRecord& file)
         job->pDownTail->pNext = node;
     job->pDownTail = node;
     job->nDownQueued.fetch_add(1);
+    PostWork();
     return 1;
 }
 
-SCANJOB* TakeNextDownload(AddressRecord* file)
+SCANJOB* TakeNextDownload(AddressRecord* file, int waiting)
 {
     for (int index = 0, count = JobCount(); index < count; ++index) {
         SCANJOB* job = JobAt(index);
         LINKNODE* node = job->pDownHead;
-        if (node == nullptr || job->nState.load() != kJobProcessing) continue;
+        if (node == nullptr || job->nDownQueued.load() < waiting || job->nState.load() != kJobProcessing) continue;
         *file = node->link;
         job->pDownHead = node->pNext;
         if (job->pDownHead == nullptr) job->pDownTail = nullptr;
@@ -131,6 +158,7 @@ int PushJobRelative(SCANJOB* job, int level, const AddressRecord& link)
         job->pRelTail->pNext = node;
     job->pRelTail = node;
     job->nRelQueued.fetch_add(1);
+    PostWork();
     return 1;
 }
 
@@ -168,5 +196,6 @@ void BeginScan(SCANJOB* job, int level)
 
 void EndScan(SCANJOB* job, int level)
 {
-    --job->nScanning[ClampLevel(level)];
+    // The last page of a level read may let waiting relative links be taken.
+    if (--job->nScanning[ClampLevel(level)] == 0 && job->pRelHead != nullptr) PostWork(true);
 }

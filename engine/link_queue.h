@@ -6,6 +6,9 @@
 #include "engine/scan_job.h"
 #include "http/address.h"
 
+#include <cstdint>
+#include <mutex>
+
 struct LINKNODE {
     int32_t nLevel;
     AddressRecord link;
@@ -26,9 +29,9 @@ void DropJobLinks(SCANJOB* job);
 // The download queue of each job; the caller holds the engine lock.
 // Appends a file to download. 0 when no node could be had, and for a job being stopped.
 int PushJobDownload(SCANJOB* job, const AddressRecord& file);
-// Takes the oldest queued download of the first Processing job in table order that has one.
-// Returns the job, or nullptr.
-SCANJOB* TakeNextDownload(AddressRecord* file);
+// Takes the oldest queued download of the first Processing job in table order that has at
+// least `waiting` of them. Returns the job, or nullptr.
+SCANJOB* TakeNextDownload(AddressRecord* file, int waiting = 1);
 
 // The relative page links of each job; the caller holds the engine lock.
 // Appends a link at the level (clamped to 0 to 3). 0 when no node could be had, and for a job
@@ -44,3 +47,11 @@ SCANJOB* TakeNextRelative(AddressRecord* link, int* level);
 // A page of the job at `level` is being fetched or scanned, and is done.
 void BeginScan(SCANJOB* job, int level);
 void EndScan(SCANJOB* job, int level);
+
+// Work posted for idle workers: every link, relative link and download queued counts one post
+// and wakes one waiting worker; a level freed while relative links wait wakes them all.
+// The caller holds the engine lock.
+uint64_t WorkPosts();
+// Waits, with the engine lock held by `lock` released meanwhile, until work is posted after
+// the count `seen`, or `milliseconds` pass.
+void WaitForWork(std::unique_lock<std::mutex>& lock, uint64_t seen, int milliseconds);

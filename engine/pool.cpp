@@ -17,19 +17,23 @@ int PoolWorkerStep(POOLWORKER& w)
     bool download = false;
     bool relative = false;  // a relative link, counted in the job's nScanning until read
     {
-        // Queued downloads first: they are the work a job's pages have already found. Then
-        // the shared links, then the jobs' relative links.
+        // Pages first, since they find the work: a shared link, then a relative one. Downloads
+        // go first only for a job with a long backlog of them, which bounds the queue's memory.
         std::lock_guard<std::mutex> lock(gEngineLock);
-        job = TakeNextDownload(&c.resolved);
-        download = job != nullptr;
-        if (!download) {
+        job = TakeNextDownload(&c.resolved, kDownloadBacklog);
+        if (job == nullptr) {
             level = TakeNextLink(&job, &c.base);
             if (job == nullptr) {
                 job = TakeNextRelative(&c.base, &level);
                 relative = job != nullptr;
             }
         }
-        if (job != nullptr) job->nActive.fetch_add(1);
+        if (job == nullptr && level < 0) job = TakeNextDownload(&c.resolved);
+        download = job != nullptr && level < 0;
+        if (job != nullptr)
+            job->nActive.fetch_add(1);
+        else
+            w.seenPosts = WorkPosts();
     }
     if (job == nullptr) {
         if (w.busy) {
@@ -51,8 +55,13 @@ int PoolWorkerStep(POOLWORKER& w)
     } else if (download) {
         DownloadFile(job, c.resolved);
     } else {
+        // One page a step, so that the worker weighs pages against downloads again before its
+        // next piece of work.
         if (FetchPage(job->nStopMode, &c.base, c.page) > 0) ScanPage(c, job, level);
-        CrawlLocalLinks(c, job, relative ? level : -1);
+        if (relative) {
+            std::lock_guard<std::mutex> lock(gEngineLock);
+            EndScan(job, level);
+        }
     }
     // The job may finish and be released once nActive reaches 0: nothing touches it after.
     job->nActive.fetch_sub(1);
@@ -63,7 +72,13 @@ void PoolWorker(POOLWORKER* worker)
 {
     for (;;) {
         int pause = PoolWorkerStep(*worker);
-        if (pause > 0) PauseMs(pause);
+        if (pause <= 0) continue;
+        if (PauseReplacedForTest()) {
+            PauseMs(pause);
+        } else {
+            std::unique_lock<std::mutex> lock(gEngineLock);
+            WaitForWork(lock, worker->seenPosts, pause);
+        }
     }
 }
 

@@ -31,3 +31,8 @@ void SetPauseForTest(void (*pause)(int))
 {
     gPauseOverride.store(pause);
 }
+
+bool PauseReplacedForTest()
+{
+    return gPauseOverride.load() != nullptr;
+}

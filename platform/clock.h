@@ -14,3 +14,5 @@ void SetClockForTest(int64_t (*now)());
 void PauseMs(int milliseconds);
 // Tests only: replace the pause with a function of their own; nullptr restores the real one.
 void SetPauseForTest(void (*pause)(int milliseconds));
+// True while a test's pause replaces the real one.
+bool PauseReplacedForTest();

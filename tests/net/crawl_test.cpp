@@ -287,6 +287,36 @@ TEST_F(Crawl, DownloadsRunOnThePoolAndStopsTreatThemAsTheyTreatPages)
     }
 }
 
+TEST_F(Crawl, WorkersTakePagesBeforeDownloadsUntilDownloadsPileUp)
+{
+    SCANJOB* job = Start("/crawl/index.html", kFormatImage, 3);
+    CrawlJob(job);  // the start page's absolute links and its files wait on the pool
+    const int queued = job->nDownQueued.load();
+    ASSERT_GT(job->nLeft.load(), 0);
+    ASSERT_GT(queued, 0);
+    EXPECT_EQ(PoolWorkerStep(*worker), 0);
+    EXPECT_GE(job->nDownQueued.load(), queued);  // a page was read, no file taken
+    EXPECT_TRUE(Saved().empty());
+
+    // A backlog of downloads is served ahead of the pages that wait.
+    AddressRecord file{};
+    ParseWholeAddress(("http://127.0.0.1:" + std::to_string(servers.nginx) + "/crawl/f0.jpg").c_str(), &file);
+    {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        while (job->nDownQueued.load() < kDownloadBacklog) PushJobDownload(job, file);
+    }
+    const int left = job->nLeft.load();
+    EXPECT_EQ(PoolWorkerStep(*worker), 0);
+    EXPECT_EQ(job->nDownQueued.load(), kDownloadBacklog - 1);
+    EXPECT_EQ(job->nLeft.load(), left);
+    EXPECT_FALSE(Saved().empty());
+
+    for (int rounds = 0; rounds < 100000 && PoolWorkerStep(*worker) == 0; ++rounds) {
+    }
+    RecountJobStates();
+    EXPECT_EQ(job->nState.load(), kJobComplete);
+}
+
 TEST_F(Crawl, StoppedJobsLinksAreDroppedNotFetched)
 {
     SCANJOB* job = Start("/crawl/index.html", kFormatImage, 3);

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -106,6 +108,47 @@ TEST_F(LinkQueue, DropEmptiesAndStoppedJobsTakeNoMore)
     job->nStopMode = kStopGraceful;
     EXPECT_EQ(Push(job, 0, "/late"), 0);  // a link found just as the job stops is not kept
     EXPECT_EQ(job->nLeft.load(), 0);
+}
+
+TEST_F(LinkQueue, PostedWorkEndsAWorkersWait)
+{
+    using namespace std::chrono_literals;
+    SCANJOB* job = Add("http://a/", kJobProcessing);
+    uint64_t seen = 0;
+    auto waited = [&](int milliseconds) {
+        std::unique_lock<std::mutex> lock(gEngineLock);
+        auto start = std::chrono::steady_clock::now();
+        WaitForWork(lock, seen, milliseconds);
+        return std::chrono::steady_clock::now() - start;
+    };
+    auto later = [](auto action) {
+        return std::thread([action] {
+            std::this_thread::sleep_for(50ms);
+            std::lock_guard<std::mutex> lock(gEngineLock);
+            action();
+        });
+    };
+    {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        seen = WorkPosts();
+    }
+    EXPECT_GE(waited(60), 50ms);  // nothing posted: the whole wait
+
+    std::thread poster = later([job] { PushJobDownload(job, Link("/f")); });
+    EXPECT_LT(waited(10000), 5s);
+    poster.join();
+    EXPECT_LT(waited(10000), 1s);  // posted before the wait began: nothing is missed
+
+    // A relative link that waits for a shallower page is posted again when that page is read.
+    {
+        std::lock_guard<std::mutex> lock(gEngineLock);
+        BeginScan(job, 0);
+        PushJobRelative(job, 1, Link("/r"));
+        seen = WorkPosts();
+    }
+    std::thread ender = later([job] { EndScan(job, 0); });
+    EXPECT_LT(waited(10000), 5s);
+    ender.join();
 }
 
 TEST_F(LinkQueue, RelativeLinksWaitForShallowerPagesBeingRead)
