@@ -7,6 +7,9 @@
 # Zorvel.exe under Wine on its own Xvfb display, timed from Scan it to the title
 # "Zorvel 2.0 - N files" (gui_driver), with its CPU seconds and the Wine server's; a
 # screenshot is taken every half second while it runs. Prints the figures; asserts nothing.
+# RTT_MS (default 0) puts bench/latency_proxy.py in front of nginx, adding that round trip per
+# connection and per request, so that the crawl itself, not the scheduler's steps, takes the
+# time.
 # Usage: bench/window_speed.sh WIN_BUILD_DIR CLI   (WIN_BUILD_DIR: a win64 build with its tests,
 #        CLI: a native zorvel-cli). Needs nginx, Xvfb, Wine and ImageMagick's import.
 set -euo pipefail
@@ -21,7 +24,14 @@ source "$repo/tests/gui/wine_test_env.sh"
 shots=$build/screenshots/window-speed
 mkdir -p "$shots" "$work/www/s/img" "$work/run"
 
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+# port: the one the site's links name; nginx_port: nginx's own (the same without a proxy).
+read -r port nginx_port <<<"$(python3 -c '
+import socket
+held = [socket.socket() for _ in range(2)]
+for s in held: s.bind(("127.0.0.1", 0))
+print(" ".join(str(s.getsockname()[1]) for s in held))')"
+rtt=${RTT_MS:-0}
+if [ "$rtt" -eq 0 ]; then nginx_port=$port; fi
 pages=${PAGES:-10}
 files=$((pages * ${FILES:-100}))
 python3 - "$work/www/s" "$port" "$pages" "${FILES:-100}" <<'PY'
@@ -49,11 +59,18 @@ http {
   client_body_temp_path $work/run/body; proxy_temp_path $work/run/proxy; fastcgi_temp_path $work/run/fastcgi;
   uwsgi_temp_path $work/run/uwsgi; scgi_temp_path $work/run/scgi;
   types { text/html html; image/jpeg jpg; }
-  server { listen 127.0.0.1:$port; root $work/www; }
+  server { listen 127.0.0.1:$nginx_port; root $work/www; }
 }
 CONF
 nginx -c "$work/nginx.conf" -p "$work"
+proxy=""
+if [ "$rtt" -gt 0 ]; then
+  python3 "$repo/bench/latency_proxy.py" "$port" "$nginx_port" "$rtt" "$rtt" "$work/run/proxy.port" &
+  proxy=$!
+  for _ in $(seq 1 100); do [ -s "$work/run/proxy.port" ] && break; sleep 0.1; done
+fi
 finish() {
+  if [ -n "$proxy" ]; then kill "$proxy" 2>/dev/null || true; fi
   kill "$(cat "$work/run/nginx.pid")" 2>/dev/null || true
   cleanup
   bash "$repo/tests/gui/xvfb.sh" stop "$display_dir"
