@@ -26,6 +26,73 @@ void PostWork(bool everyone = false)
         gWorkPosted.notify_one();
 }
 
+// A job's first-in first-out list of nodes (its downloads, its relative links, or one level of
+// its shared queue) with the count that goes with it. Only the shared queue's levels keep
+// pPrev.
+struct NODELIST {
+    LINKNODE*& head;
+    LINKNODE*& tail;
+    std::atomic<int32_t>& count;
+};
+
+// Appends a new node for `link`, or gives 0 when none can be had.
+int Append(NODELIST list, int level, const AddressRecord& link)
+{
+    LINKNODE* node = new (std::nothrow) LINKNODE{};
+    if (node == nullptr) return 0;
+    node->nLevel = level;
+    node->link = link;
+    if (list.head == nullptr)
+        list.head = node;
+    else
+        list.tail->pNext = node;
+    list.tail = node;
+    list.count.fetch_add(1);
+    PostWork();
+    return 1;
+}
+
+// Copies the first node's link out and releases the node; the list holds one.
+void TakeFirst(NODELIST list, AddressRecord* link)
+{
+    LINKNODE* node = list.head;
+    *link = node->link;
+    list.head = node->pNext;
+    if (list.head == nullptr)
+        list.tail = nullptr;
+    else
+        list.head->pPrev = nullptr;
+    delete node;
+    list.count.fetch_sub(1);
+}
+
+void ReleaseAll(NODELIST list)
+{
+    for (LINKNODE* node = list.head; node != nullptr;) {
+        LINKNODE* next = node->pNext;
+        delete node;
+        list.count.fetch_sub(1);
+        node = next;
+    }
+    list.head = nullptr;
+    list.tail = nullptr;
+}
+
+NODELIST Downloads(SCANJOB* job)
+{
+    return {job->pDownHead, job->pDownTail, job->nDownQueued};
+}
+
+NODELIST Relatives(SCANJOB* job)
+{
+    return {job->pRelHead, job->pRelTail, job->nRelQueued};
+}
+
+NODELIST SharedLevel(SCANJOB* job, int level)
+{
+    return {job->pHead[level], job->pTail[level], job->nLeft};
+}
+
 }  // namespace
 
 uint64_t WorkPosts()
@@ -41,21 +108,11 @@ void WaitForWork(std::unique_lock<std::mutex>& lock, uint64_t seen, int millisec
 int PushJobLink(SCANJOB* job, int level, const AddressRecord& link)
 {
     if (job->nStopMode.load() != kStopNone) return 0;
-    LINKNODE* node = new (std::nothrow) LINKNODE{};
-    if (node == nullptr) return 0;
     level = ClampLevel(level);
-    node->nLevel = level;
-    node->link = link;
-    if (job->pHead[level] == nullptr) {
-        job->pHead[level] = node;
-    } else {
-        job->pTail[level]->pNext = node;
-        node->pPrev = job->pTail[level];
-    }
-    job->pTail[level] = node;
+    LINKNODE* last = job->pTail[level];
+    if (!Append(SharedLevel(job, level), level, link)) return 0;
+    job->pTail[level]->pPrev = last;
     job->nFound.fetch_add(1);
-    job->nLeft.fetch_add(1);
-    PostWork();
     return 1;
 }
 
@@ -65,16 +122,8 @@ int TakeNextLink(SCANJOB** taken, AddressRecord* link)
         SCANJOB* job = JobAt(index);
         if (job->nState.load() != kJobProcessing) continue;
         for (int level = 0; level < kLinkLevels; ++level) {
-            LINKNODE* node = job->pHead[level];
-            if (node == nullptr) continue;
-            *link = node->link;
-            job->pHead[level] = node->pNext;
-            if (node->pNext != nullptr)
-                node->pNext->pPrev = nullptr;
-            else
-                job->pTail[level] = nullptr;
-            delete node;
-            job->nLeft.fetch_sub(1);
+            if (job->pHead[level] == nullptr) continue;
+            TakeFirst(SharedLevel(job, level), link);
             *taken = job;
             return level;
         }
@@ -86,30 +135,16 @@ int TakeNextLink(SCANJOB** taken, AddressRecord* link)
 int PushJobDownload(SCANJOB* job, const AddressRecord& file)
 {
     if (job->nStopMode.load() != kStopNone) return 0;
-    LINKNODE* node = new (std::nothrow) LINKNODE{};
-    if (node == nullptr) return 0;
-    node->link = file;
-    if (job->pDownHead == nullptr)
-        job->pDownHead = node;
-    else
-        job->pDownTail->pNext = node;
-    job->pDownTail = node;
-    job->nDownQueued.fetch_add(1);
-    PostWork();
-    return 1;
+    return Append(Downloads(job), 0, file);
 }
 
 SCANJOB* TakeNextDownload(AddressRecord* file, int waiting)
 {
     for (int index = 0, count = JobCount(); index < count; ++index) {
         SCANJOB* job = JobAt(index);
-        LINKNODE* node = job->pDownHead;
-        if (node == nullptr || job->nDownQueued.load() < waiting || job->nState.load() != kJobProcessing) continue;
-        *file = node->link;
-        job->pDownHead = node->pNext;
-        if (job->pDownHead == nullptr) job->pDownTail = nullptr;
-        delete node;
-        job->nDownQueued.fetch_sub(1);
+        if (job->pDownHead == nullptr || job->nDownQueued.load() < waiting || job->nState.load() != kJobProcessing)
+            continue;
+        TakeFirst(Downloads(job), file);
         return job;
     }
     return nullptr;
@@ -117,63 +152,24 @@ SCANJOB* TakeNextDownload(AddressRecord* file, int waiting)
 
 void DropJobLinks(SCANJOB* job)
 {
-    for (LINKNODE* node = job->pDownHead; node != nullptr;) {
-        LINKNODE* next = node->pNext;
-        delete node;
-        job->nDownQueued.fetch_sub(1);
-        node = next;
-    }
-    job->pDownHead = nullptr;
-    job->pDownTail = nullptr;
-    for (LINKNODE* node = job->pRelHead; node != nullptr;) {
-        LINKNODE* next = node->pNext;
-        delete node;
-        job->nRelQueued.fetch_sub(1);
-        node = next;
-    }
-    job->pRelHead = nullptr;
-    job->pRelTail = nullptr;
-    for (int level = 0; level < kLinkLevels; ++level) {
-        for (LINKNODE* node = job->pHead[level]; node != nullptr;) {
-            LINKNODE* next = node->pNext;
-            delete node;
-            job->nLeft.fetch_sub(1);
-            node = next;
-        }
-        job->pHead[level] = nullptr;
-        job->pTail[level] = nullptr;
-    }
+    ReleaseAll(Downloads(job));
+    ReleaseAll(Relatives(job));
+    for (int level = 0; level < kLinkLevels; ++level) ReleaseAll(SharedLevel(job, level));
 }
 
 int PushJobRelative(SCANJOB* job, int level, const AddressRecord& link)
 {
     if (job->nStopMode.load() != kStopNone) return 0;
-    LINKNODE* node = new (std::nothrow) LINKNODE{};
-    if (node == nullptr) return 0;
-    node->nLevel = ClampLevel(level);
-    node->link = link;
-    if (job->pRelHead == nullptr)
-        job->pRelHead = node;
-    else
-        job->pRelTail->pNext = node;
-    job->pRelTail = node;
-    job->nRelQueued.fetch_add(1);
-    PostWork();
-    return 1;
+    return Append(Relatives(job), ClampLevel(level), link);
 }
 
 int TakeJobRelative(SCANJOB* job, AddressRecord* link)
 {
-    LINKNODE* node = job->pRelHead;
-    if (node == nullptr) return -1;
-    const int level = node->nLevel;
+    if (job->pRelHead == nullptr) return -1;
+    const int level = job->pRelHead->nLevel;
     for (int shallower = 0; shallower < level; ++shallower)
         if (job->nScanning[shallower] > 0) return -1;
-    *link = node->link;
-    job->pRelHead = node->pNext;
-    if (job->pRelHead == nullptr) job->pRelTail = nullptr;
-    delete node;
-    job->nRelQueued.fetch_sub(1);
+    TakeFirst(Relatives(job), link);
     ++job->nScanning[level];
     return level;
 }
