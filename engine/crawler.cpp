@@ -29,8 +29,8 @@ void PushShared(SCANJOB* job, int level, const AddressRecord& link)
     PushJobLink(job, level, link);
 }
 
-// A relative page link goes to the job's own queue, which this thread, the job's other threads
-// and idle pool workers work through together.
+// A relative page link goes to the job's own queue, which the job's crawl thread and the pool's
+// workers work through together.
 void PushRelative(SCANJOB* job, int level, const AddressRecord& link)
 {
     std::lock_guard<std::mutex> lock(gEngineLock);
@@ -98,8 +98,8 @@ void CrawlLocalLinks(CRAWLER& c, SCANJOB* job, int scanned)
     for (;;) {
         int level = -1;
         {
-            // The page just read is given back and the next one taken in one step, so no other
-            // thread sees the level free before this thread's links of it are queued.
+            // The page just read (its links queued already) is given back and the next one
+            // taken under one lock.
             std::lock_guard<std::mutex> lock(gEngineLock);
             if (scanned >= 0) EndScan(job, scanned);
             if (Running(job)) level = TakeJobRelative(job, &c.base);
