@@ -93,20 +93,23 @@ void ScanPage(CRAWLER& c, SCANJOB* job, int level)
     }
 }
 
-void CrawlLocalLinks(CRAWLER& c, SCANJOB* job, int scanned)
+void ReadRelativePage(CRAWLER& c, SCANJOB* job, int level)
+{
+    if (FetchPage(job->nStopMode, &c.base, c.page) > 0) ScanPage(c, job, level);
+    std::lock_guard<std::mutex> lock(gEngineLock);
+    EndScan(job, level);
+}
+
+void CrawlLocalLinks(CRAWLER& c, SCANJOB* job)
 {
     for (;;) {
         int level = -1;
         {
-            // The page just read (its links queued already) is given back and the next one
-            // taken under one lock.
             std::lock_guard<std::mutex> lock(gEngineLock);
-            if (scanned >= 0) EndScan(job, scanned);
             if (Running(job)) level = TakeJobRelative(job, &c.base);
         }
         if (level < 0) return;
-        if (FetchPage(job->nStopMode, &c.base, c.page) > 0) ScanPage(c, job, level);
-        scanned = level;
+        ReadRelativePage(c, job, level);
     }
 }
 
@@ -158,9 +161,13 @@ void CrawlJob(SCANJOB* job)
                 if (!absolute && job->nDepth > 0 && MarkIfNew(job, LinkKey(c, absolute)))
                     PushRelative(job, c.depthStep, c.resolved);
             }
+            {
+                std::lock_guard<std::mutex> lock(gEngineLock);
+                EndScan(job, 0);
+            }
 
-            // Pass C: the relative pages, breadth-first, beside the pool's idle workers.
-            CrawlLocalLinks(c, job, 0);
+            // Pass C: the relative pages, breadth-first, beside the pool's workers.
+            CrawlLocalLinks(c, job);
         }
     }
     job->nActive.fetch_sub(1);

@@ -28,10 +28,13 @@ void CrawlJob(SCANJOB* job);
 // level is below the job's depth and nFound below the link limit.
 void ScanPage(CRAWLER& crawler, SCANJOB* job, int level);
 
-// The crawl thread's pass through the job's relative page links (fetch, then ScanPage) beside
-// the pool's workers, until none is left that it may take or the job is stopped. `scanned` is
-// the level of the page it has just read (counted in the job's nScanning, given back here).
-void CrawlLocalLinks(CRAWLER& crawler, SCANJOB* job, int scanned);
+// Fetches and scans a relative page of the job taken at `level`, then gives the level back
+// (EndScan).
+void ReadRelativePage(CRAWLER& crawler, SCANJOB* job, int level);
+
+// The crawl thread's pass through the job's relative page links beside the pool's workers,
+// until none is left that it may take or the job is stopped.
+void CrawlLocalLinks(CRAWLER& crawler, SCANJOB* job);
 
 // True when the job's image sources are taken as links: the option is on and the job's
 // class is Image.

@@ -157,6 +157,12 @@ void DropJobLinks(SCANJOB* job)
     for (int level = 0; level < kLinkLevels; ++level) ReleaseAll(SharedLevel(job, level));
 }
 
+bool JobHasWork(const SCANJOB* job)
+{
+    return job->nActive.load() != 0 || job->nLeft.load() != 0 || job->nDownQueued.load() != 0 ||
+           job->nRelQueued.load() != 0;
+}
+
 int PushJobRelative(SCANJOB* job, int level, const AddressRecord& link)
 {
     if (job->nStopMode.load() != kStopNone) return 0;

@@ -25,6 +25,8 @@ int PushJobLink(SCANJOB* job, int level, const AddressRecord& link);
 int TakeNextLink(SCANJOB** job, AddressRecord* link);
 // Releases every queued link, relative link and queued download of the job.
 void DropJobLinks(SCANJOB* job);
+// True while the job has work: a thread on one of its pages or files, or anything queued.
+bool JobHasWork(const SCANJOB* job);
 
 // The download queue of each job; the caller holds the engine lock.
 // Appends a file to download. 0 when no node could be had, and for a job being stopped.
@@ -38,8 +40,8 @@ SCANJOB* TakeNextDownload(AddressRecord* file, int waiting = 1);
 // being stopped.
 int PushJobRelative(SCANJOB* job, int level, const AddressRecord& link);
 // Takes the job's oldest relative link, unless a relative page (or the start page) of a
-// smaller level is still being read (nScanning). Returns its level, counted in nScanning until EndScan, or -1: nothing to take
-// now (the threads reading those pages take the rest when they are done).
+// smaller level is still being read (nScanning). Returns its level, counted in nScanning
+// until EndScan, or -1: nothing to take now (a worker takes it once those pages are read).
 int TakeJobRelative(SCANJOB* job, AddressRecord* link);
 // The same for the first Processing job in table order that has a relative link to take.
 // Returns the job and sets `level`, or nullptr.

@@ -21,15 +21,16 @@ int PoolWorkerStep(POOLWORKER& w)
         // go first only for a job with a long backlog of them, which bounds the queue's memory.
         std::lock_guard<std::mutex> lock(gEngineLock);
         job = TakeNextDownload(&c.resolved, kDownloadBacklog);
+        download = job != nullptr;
+        if (job == nullptr) level = TakeNextLink(&job, &c.base);
         if (job == nullptr) {
-            level = TakeNextLink(&job, &c.base);
-            if (job == nullptr) {
-                job = TakeNextRelative(&c.base, &level);
-                relative = job != nullptr;
-            }
+            job = TakeNextRelative(&c.base, &level);
+            relative = job != nullptr;
         }
-        if (job == nullptr && level < 0) job = TakeNextDownload(&c.resolved);
-        download = job != nullptr && level < 0;
+        if (job == nullptr) {
+            job = TakeNextDownload(&c.resolved);
+            download = job != nullptr;
+        }
         if (job != nullptr)
             job->nActive.fetch_add(1);
         else
@@ -54,14 +55,12 @@ int PoolWorkerStep(POOLWORKER& w)
         if (relative) EndScan(job, level);
     } else if (download) {
         DownloadFile(job, c.resolved);
-    } else {
+    } else if (relative) {
+        ReadRelativePage(c, job, level);
+    } else if (FetchPage(job->nStopMode, &c.base, c.page) > 0) {
         // One page a step, so that the worker weighs pages against downloads again before its
         // next piece of work.
-        if (FetchPage(job->nStopMode, &c.base, c.page) > 0) ScanPage(c, job, level);
-        if (relative) {
-            std::lock_guard<std::mutex> lock(gEngineLock);
-            EndScan(job, level);
-        }
+        ScanPage(c, job, level);
     }
     // The job may finish and be released once nActive reaches 0: nothing touches it after.
     job->nActive.fetch_sub(1);

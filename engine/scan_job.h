@@ -45,8 +45,8 @@ struct SCANJOB {
     LINKNODE* pDownTail;
     std::atomic<int32_t> nDownQueued;
     // Relative page links found on the job's pages, first in first out, taken by the job's
-    // crawl thread, by the workers that scan its pages and by idle workers; changed under the
-    // engine lock and not counted in nFound or nLeft. nScanning counts, by level, the job's
+    // crawl thread and by pool workers; changed under the engine lock and not counted in nFound
+    // or nLeft. nScanning counts, by level, the job's
     // relative pages (and its start page) being fetched or scanned now: a relative page is
     // taken only when none of a smaller level is still being read, so each page gets the
     // level that a crawl by one thread would give it.

@@ -102,9 +102,7 @@ void RecountJobStates()
                 // A link pushed just as the stop dropped the queue must not hold the job.
                 DropJobLinks(job);
             }
-            bool idle = job->nLeft.load() == 0 && job->nActive.load() == 0 && job->nDownQueued.load() == 0 &&
-                        job->nRelQueued.load() == 0;
-            if ((state == kJobProcessing || state == kJobStopping) && idle) {
+            if ((state == kJobProcessing || state == kJobStopping) && !JobHasWork(job)) {
                 bool stopped = state == kJobStopping;
                 ReleaseVisitedTable(job);
                 state = stopped ? kJobStopped : kJobComplete;

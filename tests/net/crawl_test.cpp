@@ -44,8 +44,7 @@ protected:
         CrawlJob(job);
         auto idle = [job] {
             std::lock_guard<std::mutex> lock(gEngineLock);
-            return job->nActive.load() == 0 && job->nLeft.load() == 0 && job->nDownQueued.load() == 0 &&
-                   job->nRelQueued.load() == 0;
+            return !JobHasWork(job);
         };
         for (int i = 0; i < 3000 && !idle(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         done = true;
@@ -299,8 +298,7 @@ TEST_F(Crawl, WorkersTakePagesBeforeDownloadsUntilDownloadsPileUp)
     EXPECT_TRUE(Saved().empty());
 
     // A backlog of downloads is served ahead of the pages that wait.
-    AddressRecord file{};
-    ParseWholeAddress(("http://127.0.0.1:" + std::to_string(servers.nginx) + "/crawl/f0.jpg").c_str(), &file);
+    const AddressRecord file = Address(servers.nginx, "/crawl/f0.jpg");
     {
         std::lock_guard<std::mutex> lock(gEngineLock);
         while (job->nDownQueued.load() < kDownloadBacklog) PushJobDownload(job, file);
